@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the program. With no real keyboard of ours
+# present, it first starts the emulated keyboard family (zelkar-vhid) on the virtual bus.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j2
+
+# Is a keyboard of ours (vendor 0x0c45, product 0x751d) on the system?
+if build/src/tools/zelkar-hidinfo --json | grep -q '"path": "hidraw:[^"]*vid_0c45&pid_751d'; then
+  echo "run.sh: a real keyboard is present"
+else
+  echo "run.sh: no keyboard found; starting the emulated keyboard family (zelkar-vhid)"
+  build/sim/zelkar-vhid --devices kb,small,companion </dev/null &
+  vhid_pid=$!
+  trap 'kill "$vhid_pid" 2>/dev/null || true' EXIT
+  sleep 0.3
+fi
+
+if [ -x build/src/app/zelkar ]; then
+  build/src/app/zelkar "$@"
+else
+  # The window arrives with the application shell; until then show what the program sees.
+  build/src/tools/zelkar-hidinfo
+  if [ -n "${vhid_pid:-}" ]; then
+    echo "run.sh: the emulator keeps running; press Ctrl+C to stop it"
+    wait "$vhid_pid"
+  fi
+fi

@@ -1,0 +1,15 @@
+// Interfaces published on the virtual device bus by zelkar-vhid.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "device/hid/HidNode.h"
+
+// Appends every live interface socket of the bus directory (stale sockets are skipped). A missing
+// directory means no interfaces; a directory that fails the ownership check is skipped and its
+// reason stored in *problem (when given).
+void listVhidNodes(const std::string& busDir, std::vector<HidNodeInfo>* out, std::string* problem = nullptr);
+
+// Connects to an interface socket and takes its hello. fd -1 and error set on failure.
+HidOpenedNode openVhidNode(const std::string& socketPath, int helloTimeoutMs = 1000);

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test.
+#   ./test.sh          plain build in build/
+#   ./test.sh --asan   Address + UndefinedBehavior sanitizers in build-asan/
+#   ./test.sh --tsan   ThreadSanitizer in build-tsan/
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+
+sanitize="" build="build"
+case "${1:-}" in
+  "") ;;
+  --asan) sanitize="address" build="build-asan" ;;
+  --tsan) sanitize="thread" build="build-tsan" ;;
+  *) echo "usage: ./test.sh [--asan|--tsan]" >&2; exit 2 ;;
+esac
+
+scripts/install-deps.sh
+cmake -S . -B "$build" -G Ninja -DZELKAR_SANITIZE="$sanitize" >/dev/null
+cmake --build "$build" -j2
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+# Tests never touch the user's runtime folder or a running emulator.
+export XDG_RUNTIME_DIR="$(mktemp -d /tmp/zelkar-test-runtime.XXXXXX)"
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+ctest --test-dir "$build" --output-on-failure -j2 --timeout 300
