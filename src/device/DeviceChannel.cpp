@@ -63,33 +63,34 @@ void DeviceChannel::disconnect() {
 // ---- exchanges ----------------------------------------------------------------------------------
 
 // Writes the request and reads one answer, up to four times; a failed write ends at once.
+// The lock covers one request and its answer: were it let go between the two, a second thread
+// could write its own request in between and read the answer meant for the first. Between
+// attempts and between chunks it is free, so two threads still interleave their exchanges.
 int DeviceChannel::exchange(const CommandReport& request, CommandReport* response) {
     if (!connected_.load()) return ResultNoAnswer;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        int written;
-        {
-            std::lock_guard<std::mutex> guard(lock_);
-            written = transport_.write(request.bytes(), kCommandReportSize, nullptr, kWriteTimeoutMs);
-        }
-        if (written != 1) return ResultWriteFailed;
-        int read;
-        {
-            std::lock_guard<std::mutex> guard(lock_);
-            read = transport_.read(response->bytes(), kCommandReportSize, nullptr, kReadTimeoutMs);
-        }
-        if (read == 1) return ResultOk;
+        std::lock_guard<std::mutex> guard(lock_);
+        discardStaleAnswers();
+        if (transport_.write(request.bytes(), kCommandReportSize, nullptr, kWriteTimeoutMs) != 1)
+            return ResultWriteFailed;
+        if (transport_.read(response->bytes(), kCommandReportSize, nullptr, kReadTimeoutMs) == 1) return ResultOk;
     }
     return ResultNoAnswer;
+}
+
+// An answer that came after its time limit must not be taken for the answer to the next request.
+void DeviceChannel::discardStaleAnswers() {
+    uint8_t stale[kCommandReportSize];
+    for (int i = 0; i < 64 && transport_.read(stale, sizeof stale, nullptr, 0) == 1; ++i) {
+    }
 }
 
 // Command 13: one write (its result is not looked at) and one read into the same buffer.
 int DeviceChannel::exchangeOnce(CommandReport* report) {
     if (!connected_.load()) return ResultNoAnswer;
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        transport_.write(report->bytes(), kCommandReportSize, nullptr, kWriteTimeoutMs);
-    }
     std::lock_guard<std::mutex> guard(lock_);
+    discardStaleAnswers();
+    transport_.write(report->bytes(), kCommandReportSize, nullptr, kWriteTimeoutMs);
     return transport_.read(report->bytes(), kCommandReportSize, nullptr, kReadTimeoutMs);
 }
 

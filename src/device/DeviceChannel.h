@@ -10,9 +10,10 @@
 // A command on a channel that is not connected returns 0 at once and touches nothing, so callers
 // need not check for the device first.
 //
-// Locking: the channel lock is held for each single report written or read, never for a whole
-// exchange, so two threads on one channel interleave their reports. Multi-command sequences keep
-// lighting frames (streamFrame) off the wire by clearing streamingEnabled for their duration.
+// Locking: the channel lock is held for one request and its answer, never for a whole command,
+// so two threads on one channel interleave their reports pair by pair and neither can take the
+// other's answer. Multi-command sequences keep lighting frames (streamFrame) off the wire by
+// clearing streamingEnabled for their duration.
 #pragma once
 
 #include <atomic>
@@ -86,11 +87,12 @@ public:
 private:
     int exchange(const CommandReport& request, CommandReport* response);
     int exchangeOnce(CommandReport* report);
+    void discardStaleAnswers();
     int simple(uint8_t command, unsigned length, uint16_t address, const uint8_t* source, uint8_t* destination);
     int chunked(uint8_t command, unsigned total, unsigned base, const uint8_t* source, uint8_t* destination);
 
     HidTransport transport_;
-    std::mutex lock_;                  // one report at a time on the transport
+    std::mutex lock_;                  // one request and its answer at a time on the transport
     mutable std::mutex identityMutex_;
     ChannelIdentity identity_;
     std::atomic<bool> connected_{false};
