@@ -30,7 +30,7 @@ struct HidField {
     // and this is the selector index (value - logicalMin) of the run's first usage.
     uint32_t arrayIndexBase = 0;
     int32_t logicalMin = 0, logicalMax = 0;
-    int32_t physicalMin = 0, physicalMax = 0;  // equal to the logical range when not given
+    int32_t physicalMin = 0, physicalMax = 0;  // the logical range when both are 0 or not given
     uint32_t unit = 0;
     int8_t unitExponent = 0;
     bool hasNull = false;
@@ -91,8 +91,10 @@ constexpr uint32_t HidStatusInvalidReportLength = 0xC0110003;  // report too sho
 std::vector<HidDataItem> buildDataItems(const HidCollection& collection, HidReportType type);
 
 // Decodes one report (report id in byte 0, 0 for unnumbered reports; the data always starts at
-// byte 1) into the items whose report id matches. Returns false when a value could not be decoded
-// (report too short for it) or when the report is empty; a button item the report is too short
-// for gets HidStatusInvalidReportLength and an empty list, and decoding goes on.
+// byte 1) into the items whose report id matches. A button item gets the usages of its page that
+// the report's button fields say are on, in report order, kept within its range. Returns false
+// when a value could not be decoded (report too short for it) or when the report is empty; a
+// button item the report is too short for gets HidStatusInvalidReportLength and an empty list,
+// and decoding goes on.
 bool unpackInput(const uint8_t* report, size_t reportLength, HidReportType type,
                  std::vector<HidDataItem>& items, const HidCollection& collection);
