@@ -9,6 +9,24 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Every test program knows its source and build folders and draws no window on screen, whether
+// ctest starts it or a person does; an explicit environment still wins.
+struct TestEnvironment {
+    TestEnvironment() {
+#ifdef ZELKAR_SOURCE_DIR_DEFAULT
+        setenv("ZELKAR_SOURCE_DIR", ZELKAR_SOURCE_DIR_DEFAULT, 0);
+#endif
+#ifdef ZELKAR_BINARY_DIR_DEFAULT
+        setenv("ZELKAR_BINARY_DIR", ZELKAR_BINARY_DIR_DEFAULT, 0);
+#endif
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+} const testEnvironment;
+
+}  // namespace
+
 namespace testsupport {
 
 TempDir::TempDir() {
