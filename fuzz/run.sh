@@ -8,10 +8,11 @@ build="$top/build-fuzz"
 CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DZELKAR_FUZZ=ON -DZELKAR_TESTS=OFF -DZELKAR_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build "$build" -j2
-for target in "$build"/fuzz/fuzz_*; do
-  [ -x "$target" ] || continue
-  name="$(basename "$target")"
+targets=()
+for source in "$top"/fuzz/fuzz_*.cpp; do targets+=("$(basename "$source" .cpp)"); done
+cmake --build "$build" -j2 --target "${targets[@]}"
+for name in "${targets[@]}"; do
+  target="$build/fuzz/$name"
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"
   [ -d "$top/fuzz/seeds/$name" ] && cp -n "$top/fuzz/seeds/$name"/* "$corpus"/ 2>/dev/null || true

@@ -138,6 +138,8 @@ int HidTransport::open(const std::string& path, bool readAccess, bool writeAcces
     (void)exclusive;   // hidraw has no share modes; other openers are not kept out
     std::unique_lock<std::mutex> lock(mutex_);
     closeLocked(lock);
+    uint64_t drained = 0;
+    [[maybe_unused]] ssize_t n = ::read(abortFd_, &drained, sizeof drained);  // an abort of before
     lastOpenError_ = 0;
     if (path.size() > kMaxPathLength) {
         lastOpenError_ = ENAMETOOLONG;
@@ -179,6 +181,11 @@ int HidTransport::open(const std::string& path, bool readAccess, bool writeAcces
 void HidTransport::close() {
     std::unique_lock<std::mutex> lock(mutex_);
     closeLocked(lock);
+}
+
+void HidTransport::abort() {
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(abortFd_, &one, sizeof one);
 }
 
 bool HidTransport::isOpen() const {

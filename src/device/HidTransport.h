@@ -91,6 +91,9 @@ public:
     int open(const std::string& path, bool readAccess, bool writeAccess, bool overlapped, bool exclusive);
     void close();
     bool isOpen() const;
+    // Signals the abort event from any thread: a read or write in progress, and every later one,
+    // returns 0 at once until the next open() or close(). Touches nothing else of the object.
+    void abort();
     // errno of the last failed open (EACCES: no permission on the node), 0 after a good one.
     int lastOpenError() const { return lastOpenError_; }
 

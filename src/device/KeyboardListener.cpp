@@ -1,0 +1,88 @@
+#include "device/KeyboardListener.h"
+
+#include <chrono>
+
+#include "platform/DebugLog.h"
+
+namespace {
+constexpr const char* kStopTrace = "键盘同步线程设定退出";
+}
+
+void KeyboardListener::run(StopEvent& stop) {
+    stop.reset();
+    std::string path;
+    for (;;) {
+        if (stop.wait(std::chrono::milliseconds(1)) || aborted_.load()) {
+            debugLog(kStopTrace);
+            return;
+        }
+        if (found_.load()) {
+            if (!transport_.isPresent(path)) found_ = false;
+        } else if (findAndListen(stop)) {
+            path = lastPath_;
+        }
+        const auto pause = std::chrono::milliseconds(found_.load() ? 100 : 1000);
+        if (stop.wait(pause) || aborted_.load()) {
+            debugLog(kStopTrace);
+            return;
+        }
+    }
+}
+
+void KeyboardListener::abort() {
+    aborted_ = true;
+    transport_.abort();  // a read blocked in the listener's thread returns at once
+}
+
+// Looks for the consumer interface of the keyboard and listens on it until it goes away.
+bool KeyboardListener::findAndListen(StopEvent& stop) {
+    // A failed enumeration skips this search only: the keyboard must still be noticed later.
+    if (!transport_.enumerate()) {
+        debugLog("keyboard listener: enumeration failed; trying again later");
+        return false;
+    }
+    bool listened = false;
+    while (const char* candidate = transport_.nextPath()) {
+        if (parseVendorId(candidate) != kVendorId || parseProductId(candidate) != kProductId) continue;
+        const std::string path = candidate;
+        if (!transport_.open(path, true, false, true, false)) continue;
+        if (transport_.attributes().vendorId != kVendorId || transport_.attributes().productId != kProductId ||
+            transport_.usagePage() != 0x000C || transport_.usage() != 0x0001) {
+            transport_.close();
+            continue;
+        }
+        found_ = true;
+        lastPath_ = path;
+        listen(stop);
+        transport_.close();
+        listened = true;
+        break;
+    }
+    transport_.releasePaths();
+    return listened;
+}
+
+void KeyboardListener::listen(StopEvent& stop) {
+    const std::string path = transport_.path();
+    for (;;) {
+        if (stop.wait(std::chrono::milliseconds(1)) || aborted_.load()) return;
+        std::vector<uint8_t>& report = transport_.reportBuffer(HidReportType::Input);
+        if (report.empty()) return;
+        size_t done = 0;
+        if (transport_.read(report.data(), report.size(), &done, kHidInfinite)) {
+            transport_.unpackInput(report.data(), report.size(), HidReportType::Input);
+            const std::vector<HidDataItem>& items = transport_.dataItems(HidReportType::Input);
+            if (!items.empty() && !items[0].usageList.empty()) act(items[0].usageList[0]);
+            continue;
+        }
+        if (aborted_.load() || !transport_.isPresent(path)) {
+            found_ = false;
+            return;
+        }
+    }
+}
+
+void KeyboardListener::act(uint16_t usage) {
+    if (usage == kSettingsChanged) host_.armRereadTimer();
+    else if (usage == kReadAll) host_.readKeyboard();
+}
