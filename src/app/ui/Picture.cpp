@@ -1,0 +1,60 @@
+#include "app/ui/Picture.h"
+
+#include <QPainter>
+
+namespace ui {
+
+PictureUI::PictureUI(QWidget* parent) : QAbstractButton(parent) {
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void PictureUI::setOverlayColor(Argb colour) {
+    if (overlayColor_ == colour) return;
+    overlayColor_ = colour;
+    if (overlayAlpha_ > 0) update();
+}
+
+void PictureUI::setOverlayAlpha(int alpha) {
+    alpha = std::clamp(alpha, 0, 255);
+    if (overlayAlpha_ == alpha) return;
+    overlayAlpha_ = alpha;
+    update();
+}
+
+QSize PictureUI::sizeHint() const {
+    const QPixmap pixmap = skinPixmap(looks.bkImage);
+    return pixmap.isNull() ? QSize(16, 16) : pixmap.size();
+}
+
+void PictureUI::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect r = rect();
+    if (looks.bkColor != 0) painter.fillRect(r, QColor::fromRgba(looks.bkColor));
+    paintImage(painter, r, hot_ && !looks.hotImage.isEmpty() ? looks.hotImage : looks.bkImage);
+    paintImage(painter, r, looks.image);
+    if (overlayAlpha_ > 0) {
+        QColor overlay = QColor::fromRgb(overlayColor_ & 0x00FFFFFFu);
+        overlay.setAlpha(overlayAlpha_);
+        painter.fillRect(r, overlay);
+    }
+    if (!text().isEmpty()) {
+        painter.setPen(palette().color(QPalette::ButtonText));
+        painter.drawText(r, int(looks.align) | Qt::TextShowMnemonic, text());
+    }
+}
+
+void PictureUI::enterEvent(QEnterEvent* event) {
+    QAbstractButton::enterEvent(event);
+    hot_ = true;
+    update();
+    emit entered();
+}
+
+void PictureUI::leaveEvent(QEvent* event) {
+    QAbstractButton::leaveEvent(event);
+    hot_ = false;
+    update();
+    emit left();
+}
+
+}  // namespace ui
