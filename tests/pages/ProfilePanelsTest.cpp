@@ -1,0 +1,153 @@
+// The profile panels on the real main layout: the lists filled at a first start, and the keyboard
+// device list applying its stored entry to the emulated keyboard when the keyboard arrives.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "app/ui/UiQt.h"
+#include "integration/BusFixture.h"
+#include "mirror/KeyboardTransfers.h"
+#include "platform/DataFolder.h"
+#include "profile/IniFile.h"
+#include "profile/ProfileFile.h"
+#include "profile/pages/ProfilePanels.h"
+
+using namespace testsupport;
+
+namespace {
+
+void ensureApp() {
+    static int argc = 1;
+    static char name[] = "pages-test";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QApplication(argc, argv);
+}
+
+struct NoHost : KeyboardSequenceHost {
+    void showMessage(const std::string&) override {}
+    void saveDeviceProfile() override {}
+    void saveKeyProfile() override {}
+    void showSettingsTab(bool) override {}
+    void showFirstFunctionPage() override {}
+    void setAbControlEnabled(bool) override {}
+    void refreshPages() override {}
+    void showProgress() override {}
+    void hideProgressLater() override {}
+};
+
+}  // namespace
+
+class ProfilePanelsTest : public ::testing::Test {
+protected:
+    ProfilePanelsTest() {
+        ensureApp();
+        const std::string source = std::getenv("ZELKAR_SOURCE_DIR");
+        ui::setSkinDir(source + "/skin");
+        setDataFolderOverride(data.path());
+        host = std::make_unique<QWidget>();
+        ui::buildInto(ui, host.get(), "main.xml");
+        store = std::make_unique<ProfileStore>(
+            ProfileMirrors{*keyboard, *mouse, *pad, system}, source + "/defaults/");
+        panels = std::make_unique<ProfilePanels>(ui, *store, [this](const std::string& text, bool isKey) {
+            messages.push_back((isKey ? "key " : "text ") + text);
+        });
+    }
+    ~ProfilePanelsTest() override { setDataFolderOverride(""); }
+
+    TempDir data;
+    ui::Ui ui;
+    std::unique_ptr<QWidget> host;
+    std::unique_ptr<KeyboardMirror> keyboard = std::make_unique<KeyboardMirror>();
+    std::unique_ptr<MouseMirror> mouse = std::make_unique<MouseMirror>();
+    std::unique_ptr<PadMirror> pad = std::make_unique<PadMirror>();
+    MouseSystemSettings system;
+    std::unique_ptr<ProfileStore> store;
+    std::unique_ptr<ProfilePanels> panels;
+    std::vector<std::string> messages;
+};
+
+TEST_F(ProfilePanelsTest, AFirstStartFillsEveryListWithNothingSelected) {
+    panels->initialise();
+    EXPECT_TRUE(messages.empty());
+    for (const char* folder : {"kb", "ms", "mp"}) EXPECT_TRUE(std::filesystem::is_directory(data.file(folder)));
+    for (const char* list : {"kb_device_profile_combo", "kb_deng_profile_combo", "kb_key_profile_combo",
+                             "ms_device_profile_combo", "ms_deng_profile_combo", "ms_key_profile_combo",
+                             "mp_deng_profile_combo"}) {
+        SCOPED_TRACE(list);
+        ASSERT_EQ(ui.itemCount(list), 1);
+        EXPECT_EQ(ui.itemText(list, 0), "新配置文件1");
+        EXPECT_EQ(ui.current(list), -1);
+    }
+    EXPECT_TRUE(std::filesystem::exists(data.file("kb/新配置文件1.config")));
+    EXPECT_TRUE(std::filesystem::exists(data.file("mp/新配置文件1.led")));
+    // A second start lists the same entries and creates nothing new.
+    panels->initialise();
+    EXPECT_EQ(ui.itemCount("kb_key_profile_combo"), 1);
+}
+
+TEST_F(ProfilePanelsTest, SelectShowsTheNameStoresTheChoiceAndApplies) {
+    panels->initialise();
+    int applied = 0;
+    panels->setApplier(ProfileList::keyboardLighting, [&] { ++applied; });
+    ui.setCurrent("kb_deng_profile_combo", 0, false);
+    panels->onItemSelect("kb_deng_profile_combo");
+    EXPECT_EQ(applied, 1);
+    EXPECT_EQ(ui.text("kb_deng_profile_name_edit"), "新配置文件1");
+    EXPECT_EQ(readSelectedIndex(ProfileList::keyboardLighting), 0);
+    EXPECT_FALSE(ui.isSelected("kb_deng_profile_link_check"));
+
+    // A linked program shows its file name; a link that is no path loads and applies nothing.
+    const std::string ini = profileIniPath(ProfileList::keyboardLighting);
+    writeIniString(ini, linkSection(ProfileList::keyboardLighting), "0", "1");
+    writeIniString(ini, processSection(ProfileList::keyboardLighting), "0", "/usr/games/shooter");
+    panels->select(ProfileList::keyboardLighting, 0);
+    EXPECT_EQ(ui.text("kb_deng_profile_link_edit"), "shooter");
+    EXPECT_TRUE(ui.isSelected("kb_deng_profile_link_check"));
+    EXPECT_EQ(applied, 2);
+    writeIniString(ini, processSection(ProfileList::keyboardLighting), "0", "nonsense");
+    panels->select(ProfileList::keyboardLighting, 0);
+    EXPECT_EQ(applied, 2);
+    panels->select(ProfileList::keyboardLighting, 5);  // no such entry
+    EXPECT_EQ(applied, 2);
+}
+
+TEST_F(ProfilePanelsTest, ArrivalAppliesTheStoredDeviceProfileToTheKeyboard) {
+    TempDir busDir;
+    sim::VirtualBus bus(busDir.path());
+    ASSERT_TRUE(bus.plug("kb"));
+    DeviceChannel kb{busRoots(busDir.path())}, small{busRoots(busDir.path())}, companion{busRoots(busDir.path())};
+    ASSERT_EQ(kb.connect(findPath(busDir.path(), 0x751D, 4)), 1);
+    NoHost noHost;
+    KeyboardTransfers transfers(*keyboard, {kb, small, companion}, noHost);
+    panels->initialise();
+    transfers.readAll();
+
+    // The stored profile remaps logical key 22 ("1") to "A".
+    std::vector<uint8_t> payload(2560, 0);
+    ASSERT_EQ(readProfileFile(data.file("kb/新配置文件1.config"), payload.data(), payload.size()), 0);
+    payload[2048 + 22 * 3] = 0x20;
+    payload[2048 + 22 * 3 + 2] = 0x04;
+    ASSERT_TRUE(writeProfileFile(data.file("kb/新配置文件1.config"), payload.data(), payload.size(), 1));
+    panels->setApplier(ProfileList::keyboardDevice, [&] {
+        store->saveSelected(ProfileList::keyboardDevice);
+        std::memcpy(keyboard->record.data(), keyboard->blocks[0].data(), KeyboardRecord::kSize);
+        transfers.writeKeyTables();
+        ui.setVisible("kb_tab_function", false);
+    });
+    bus.clearWireRecords();
+    panels->selectStored(ProfileList::keyboardDevice);
+    EXPECT_EQ(ui.current("kb_device_profile_combo"), 0);
+    int keyTableWrites = 0;
+    for (const sim::WireRecord& r : bus.wireRecords())
+        if (r.dir == sim::WireDir::Out && r.bytes[3] == 9) ++keyTableWrites;
+    EXPECT_EQ(keyTableWrites, 7);
+    const int16_t position = keyboard->positionMaps[0][22];
+    ASSERT_NE(position, kPositionAbsent);
+    std::vector<uint8_t> entry;
+    ASSERT_TRUE(bus.peek("kb", sim::Area::Keys, size_t(position) * 3, 3, &entry));
+    EXPECT_EQ(entry, (std::vector<uint8_t>{0x20, 0x00, 0x04}));
+}
