@@ -19,6 +19,7 @@ cmake -S . -B "$build" -G Ninja -DZELKAR_SANITIZE="$sanitize" >/dev/null
 cmake --build "$build" -j2
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # Qt itself is not built with ThreadSanitizer; tests/tsan.supp names only Qt's own libraries.
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
