@@ -1,6 +1,8 @@
 #include "device/HidTransport.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -73,14 +75,45 @@ HidTransport::~HidTransport() {
 
 // ---- enumeration ----------------------------------------------------------------------------
 
+namespace {
+
+// Parsed descriptors by their bytes: the watcher enumerates ten times a second and the same few
+// descriptors come back every time.
+struct ParsedDescriptor {
+    bool ok = false;
+    HidReportDescriptor descriptor;
+};
+
+std::mutex g_parsedMutex;
+std::map<std::string, std::shared_ptr<const ParsedDescriptor>> g_parsed;
+constexpr size_t kParsedCacheLimit = 256;
+
+std::shared_ptr<const ParsedDescriptor> parseCached(const std::vector<uint8_t>& bytes) {
+    const std::string key(bytes.begin(), bytes.end());
+    {
+        std::lock_guard<std::mutex> lock(g_parsedMutex);
+        const auto found = g_parsed.find(key);
+        if (found != g_parsed.end()) return found->second;
+    }
+    auto parsed = std::make_shared<ParsedDescriptor>();
+    parsed->ok = parseReportDescriptor(bytes.data(), bytes.size(), &parsed->descriptor) &&
+                 !parsed->descriptor.collections.empty();
+    std::lock_guard<std::mutex> lock(g_parsedMutex);
+    if (g_parsed.size() >= kParsedCacheLimit) g_parsed.clear();
+    g_parsed.emplace(key, parsed);
+    return parsed;
+}
+
+}  // namespace
+
 bool listHidInterfaces(const HidRoots& roots, std::vector<HidPathInfo>* out, std::string* busProblem) {
     std::vector<HidNodeInfo> nodes;
     if (roots.useHidraw && !listHidrawNodes(roots, &nodes)) return false;
     if (roots.useVhid) listVhidNodes(busDirOf(roots), &nodes, busProblem);
     for (const HidNodeInfo& node : nodes) {
-        HidReportDescriptor descriptor;
-        if (!parseReportDescriptor(node.descriptor.data(), node.descriptor.size(), &descriptor) ||
-            descriptor.collections.empty()) {
+        const std::shared_ptr<const ParsedDescriptor> parsed = parseCached(node.descriptor);
+        const HidReportDescriptor& descriptor = parsed->descriptor;
+        if (!parsed->ok) {
             // An interface whose descriptor we cannot read still shows, as one path, so that the
             // diagnostics tool can name it; it will not open.
             HidPathInfo info;

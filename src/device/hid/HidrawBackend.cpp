@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <map>
+#include <mutex>
 #include <fcntl.h>
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
@@ -52,18 +54,45 @@ bool parseHidId(const std::string& uevent, uint16_t* vendor, uint16_t* product) 
 
 unsigned hidrawIndex(const std::string& name) { return unsigned(std::strtoul(name.c_str() + 6, nullptr, 10)); }
 
-// The hid device folder of class/hidraw/hidrawN: the link resolves to
-// devices/.../<usb interface>/<hid device>/hidraw/hidrawN.
+// The hid device folder of class/hidraw/hidrawN: the link leads to
+// devices/.../<usb interface>/<hid device>/hidraw/hidrawN. Read as written (one call, no walk
+// through every folder of the way), it also names the device uniquely for the cache below.
 bool hidDeviceFolder(const std::string& classEntry, std::string* folder) {
-    char resolved[PATH_MAX];
-    if (!realpath(classEntry.c_str(), resolved)) return false;
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(classEntry.c_str(), target, sizeof target - 1);
+    std::string resolved;
+    if (n > 0) {
+        target[n] = 0;
+        resolved = target[0] == '/' ? std::string(target) : parentOf(classEntry) + "/" + target;
+    } else {
+        char real[PATH_MAX];
+        if (!realpath(classEntry.c_str(), real)) return false;
+        resolved = real;
+    }
     *folder = parentOf(parentOf(resolved));
     return true;
 }
 
+// What a node's sysfs files said, by hid device folder. The kernel gives every hid device it
+// creates a folder name of its own ("0003:0C45:751D.0007"), so a folder seen before describes the
+// same device and its files need not be read again on the watcher's next pass.
+std::mutex g_cacheMutex;
+std::map<std::string, HidNodeInfo> g_nodeCache;
+constexpr size_t kNodeCacheLimit = 512;
+
 bool readNode(const HidRoots& roots, const std::string& name, HidNodeInfo* node) {
     std::string hidDevice, uevent, descriptor, interfaceText;
     if (!hidDeviceFolder(roots.sysfs + "/class/hidraw/" + name, &hidDevice)) return false;
+    const std::string nodePath = std::string(kHidrawScheme) + roots.dev + "/" + name;
+    const std::string key = hidDevice + "|" + nodePath;
+    {
+        std::lock_guard<std::mutex> lock(g_cacheMutex);
+        const auto cached = g_nodeCache.find(key);
+        if (cached != g_nodeCache.end()) {
+            *node = cached->second;
+            return true;
+        }
+    }
     if (!readSmallFile(hidDevice + "/uevent", &uevent, 4096)) return false;
     if (!parseHidId(uevent, &node->vendorId, &node->productId)) return false;
     if (!readSmallFile(hidDevice + "/report_descriptor", &descriptor, vhid::kMaxDescriptor)) return false;
@@ -71,7 +100,10 @@ bool readNode(const HidRoots& roots, const std::string& name, HidNodeInfo* node)
     node->interfaceNumber = 0;  // devices that are not USB have no interface number
     if (readSmallFile(parentOf(hidDevice) + "/bInterfaceNumber", &interfaceText, 16))
         node->interfaceNumber = uint16_t(std::strtoul(interfaceText.c_str(), nullptr, 16));
-    node->node = std::string(kHidrawScheme) + roots.dev + "/" + name;
+    node->node = nodePath;
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    if (g_nodeCache.size() >= kNodeCacheLimit) g_nodeCache.clear();
+    g_nodeCache.emplace(key, *node);
     return true;
 }
 
