@@ -1,0 +1,110 @@
+#include "platform/linux/x11/X11InputCapture.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include "keys/LinuxKeyMap.h"
+#include "platform/DebugLog.h"
+
+// Xlib after Qt: its macros (None, KeyPress, Bool, ...) would break Qt's headers.
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+namespace {
+constexpr int kGrabAttempts = 20;
+constexpr int kGrabRetryMs = 25;
+}  // namespace
+
+struct X11InputCapture::Impl {
+    Display* display = nullptr;
+    Window root = 0;
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<QTimer> retry;
+    int attemptsLeft = 0;
+    bool wanted = false;
+    bool grabbed = false;
+};
+
+std::unique_ptr<X11InputCapture> X11InputCapture::open(const char* displayName) {
+    Display* display = XOpenDisplay(displayName);
+    if (!display) return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->display = display;
+    impl->root = DefaultRootWindow(display);
+    // Held keys then repeat presses only, without the release X would otherwise put between them.
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(display, True, &supported);
+    return std::unique_ptr<X11InputCapture>(new X11InputCapture(std::move(impl)));
+}
+
+X11InputCapture::X11InputCapture(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {
+    impl_->notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(impl_->display), QSocketNotifier::Read);
+    QObject::connect(impl_->notifier.get(), &QSocketNotifier::activated, [this] { readEvents(); });
+    impl_->retry = std::make_unique<QTimer>();
+    impl_->retry->setInterval(kGrabRetryMs);
+    QObject::connect(impl_->retry.get(), &QTimer::timeout, [this] { tryGrab(); });
+}
+
+X11InputCapture::~X11InputCapture() {
+    remove();
+    impl_->notifier.reset();
+    impl_->retry.reset();
+    XCloseDisplay(impl_->display);
+}
+
+bool X11InputCapture::grabbed() const { return impl_->grabbed; }
+
+bool X11InputCapture::startKeyboard() {
+    impl_->wanted = true;
+    impl_->attemptsLeft = kGrabAttempts;
+    tryGrab();
+    return true;
+}
+
+void X11InputCapture::tryGrab() {
+    if (!impl_->wanted || impl_->grabbed) return impl_->retry->stop();
+    const int status = XGrabKeyboard(impl_->display, impl_->root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (status == GrabSuccess) {
+        impl_->grabbed = true;
+        impl_->retry->stop();
+    } else if (--impl_->attemptsLeft > 0) {
+        if (!impl_->retry->isActive()) impl_->retry->start();
+    } else {
+        impl_->retry->stop();
+        debugLog("input capture: the X server refused the keyboard grab (status " + std::to_string(status) + ")");
+    }
+    XFlush(impl_->display);
+    // The grab's round trip may have pulled events into Xlib's queue, where the socket notifier
+    // would not see them.
+    readEvents();
+}
+
+void X11InputCapture::stopKeyboard() {
+    impl_->wanted = false;
+    impl_->retry->stop();
+    if (impl_->grabbed) XUngrabKeyboard(impl_->display, CurrentTime);
+    impl_->grabbed = false;
+    XFlush(impl_->display);
+}
+
+void X11InputCapture::readEvents() {
+    while (XPending(impl_->display) > 0) {
+        XEvent event;
+        XNextEvent(impl_->display, &event);
+        if (event.type != KeyPress && event.type != KeyRelease) continue;
+        if (!impl_->grabbed) continue;
+        const XKeyEvent& key = event.xkey;
+        const std::optional<keys::VirtualKey> vk = keys::virtualKeyFromX11Keycode(int(key.keycode));
+        if (!vk) continue;  // withheld by the grab, but nothing the tables know
+        const bool release = event.type == KeyRelease;
+        // Windows reports keys pressed with Alt held (and Alt itself) as system keys.
+        const bool alt = (key.state & Mod1Mask) != 0 || vk->code == 0xA4 || vk->code == 0xA5;
+        CapturedKey captured;
+        captured.kind = release ? (alt ? KeyEventKind::SystemKeyUp : KeyEventKind::KeyUp)
+                                : (alt ? KeyEventKind::SystemKeyDown : KeyEventKind::KeyDown);
+        captured.virtualKey = vk->code;
+        captured.flags = keys::keyEventFlags(vk->extended, release);
+        captured.time = uint32_t(key.time);
+        deliverKey(captured);  // the grab already kept it from everyone else
+    }
+}
