@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/InputCapture.h"
+
 namespace msg {
 
 constexpr uint32_t Activate = 0x0006;          // window (de)activated: wParam 0 = deactivated
@@ -12,14 +14,15 @@ constexpr uint32_t Timer = 0x0113;
 constexpr uint32_t DpiChanged = 0x02E0;
 constexpr uint32_t TrayNotify = 0x0401;        // lParam 0x0202 left button up, 0x0205 right button up
 constexpr uint32_t MenuCommand = 0x0479;
-constexpr uint32_t HookKeySingleKey = 0x0801;  // key captured for the keyboard key page
+// The input hook's messages are the capture's own (platform/InputCapture.h).
+constexpr uint32_t HookKeySingleKey = hookmsg::KeySingleKey;  // key captured for the keyboard key page
 constexpr uint32_t HookKeyKbHitKey = 0x0802;
-constexpr uint32_t HookKeyMacro = 0x0803;
-constexpr uint32_t HookKeyMacroMouse = 0x0804;
-constexpr uint32_t HookMouSingleKey = 0x0810;
+constexpr uint32_t HookKeyMacro = hookmsg::KeyMacro;
+constexpr uint32_t HookKeyMacroMouse = hookmsg::KeyMacroMouse;
+constexpr uint32_t HookMouSingleKey = hookmsg::MouSingleKey;
 constexpr uint32_t HookMouHitKey = 0x0811;
-constexpr uint32_t HookMouMacro = 0x0812;
-constexpr uint32_t HookMouMacroMouse = 0x0813;
+constexpr uint32_t HookMouMacro = hookmsg::MouMacro;
+constexpr uint32_t HookMouMacroMouse = hookmsg::MouMacroMouse;
 constexpr uint32_t ReadMouse = 0x0901;
 constexpr uint32_t RereadMouseBlock = 0x0902;
 constexpr uint32_t ReadPad = 0x0A01;
