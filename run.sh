@@ -19,10 +19,17 @@ else
   sleep 0.3
 fi
 
-if [ -x build/src/app/zelkar ]; then
-  build/src/app/zelkar "$@"
+if [ -x build/bin/zelkar ]; then
+  status=0
+  build/bin/zelkar "$@" || status=$?
+  # The program has ended: the emulator it was started for goes too.
+  if [ -n "${vhid_pid:-}" ]; then
+    kill "$vhid_pid" 2>/dev/null || true
+    wait "$vhid_pid" 2>/dev/null || true
+  fi
+  exit "$status"
 else
-  # The window arrives with the application shell; until then show what the program sees.
+  # No program was built: show what the program would see.
   build/src/tools/zelkar-hidinfo
   if [ -n "${vhid_pid:-}" ]; then
     echo "run.sh: the emulator keeps running; press Ctrl+C to stop it"

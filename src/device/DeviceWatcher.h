@@ -23,8 +23,8 @@ class DeviceWatcher {
 public:
     static constexpr int kPeriodMs = 100;
 
-    DeviceWatcher(SlotList& slots, DeviceWatcherHost& host, const HidRoots& roots)
-        : slots_(slots), host_(host), transport_(roots) {}
+    DeviceWatcher(SlotList& slotList, DeviceWatcherHost& host, const HidRoots& roots)
+        : slots_(slotList), host_(host), transport_(roots) {}
 
     // The thread body: runs until stop is set.
     void run(StopEvent& stop);

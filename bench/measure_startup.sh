@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Start-up, memory and idle figures of the real program (reported, not pass/fail):
+#   - time from exec to the main window's first paint, with the emulated keyboard connected
+#   - resident memory two seconds after start
+#   - CPU over 10 s while idle with no device (the no-device box open, timers and workers running)
+# Runs offscreen in private folders; never touches the user's runtime folder or files.
+#   bench/measure_startup.sh [BUILD_DIR]     (default: build)
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+build="${1:-build}"
+program="$build/bin/zelkar"
+vhid="$build/sim/zelkar-vhid"
+[ -x "$program" ] && [ -x "$vhid" ] || { echo "build the zelkar and zelkar-vhid targets first" >&2; exit 2; }
+
+work="$(mktemp -d /tmp/zelkar-measure.XXXXXX)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$work/run" "$work/home"
+chmod 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" QT_QPA_PLATFORM=offscreen
+export QT_LOGGING_RULES="zelkar.debug=true"
+unset ZELKAR_DEBUG
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+wait_for() {  # FILE TEXT TIMEOUT_MS
+  local deadline=$(( $(now_ms) + $3 ))
+  until grep -q "$2" "$1" 2>/dev/null; do
+    [ "$(now_ms)" -lt "$deadline" ] || return 1
+    sleep 0.002
+  done
+}
+rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }  # utime + stime
+stop() {  # PID: SIGTERM, the orderly way, then wait
+  kill -TERM "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
+# ---- start-up and memory, keyboard connected --------------------------------------------------
+"$vhid" --devices kb </dev/null >"$work/vhid.log" 2>&1 &
+vhid_pid=$!
+pids+=("$vhid_pid")
+wait_for "$work/vhid.log" "ok ready" 3000 || { echo "the emulator did not start" >&2; exit 1; }
+
+runs=5
+for run in $(seq 1 $runs); do
+  start=$(now_ms)
+  "$program" 2>"$work/startup.log" &
+  pid=$!
+  pids+=("$pid")
+  wait_for "$work/startup.log" "first paint" 5000 || { echo "no first paint" >&2; cat "$work/startup.log" >&2; exit 1; }
+  seen=$(now_ms)
+  own=$(sed -n 's/.*first paint \([0-9]*\) ms after start.*/\1/p' "$work/startup.log" | head -1)
+  echo "run $run: first paint ${own} ms after main's start, $(( seen - start )) ms after exec (as seen from outside)"
+  if [ "$run" -eq "$runs" ]; then
+    sleep 2
+    echo "resident memory 2 s after start (keyboard connected): $(( $(rss_kb "$pid") / 1024 )) MB"
+  fi
+  stop "$pid"
+done
+stop "$vhid_pid"
+
+# ---- idle, no device --------------------------------------------------------------------------
+"$program" 2>"$work/idle.log" &
+pid=$!
+pids+=("$pid")
+wait_for "$work/idle.log" "showing message_text_1" 5000 || { echo "the no-device box did not show" >&2; exit 1; }
+sleep 2
+before=$(cpu_ticks "$pid")
+sleep 10
+after=$(cpu_ticks "$pid")
+hz=$(getconf CLK_TCK)
+awk -v t=$(( after - before )) -v hz="$hz" \
+  'BEGIN { printf "CPU while idle with no device: %d ticks in 10 s = %.2f %% of one core\n", t, 100 * t / (hz * 10) }'
+echo "resident memory while idle: $(( $(rss_kb "$pid") / 1024 )) MB"
+stop "$pid"

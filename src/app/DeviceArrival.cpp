@@ -1,0 +1,92 @@
+// The main window's side of device arrival and removal (messages 0x0C12 and 0x0C13, sent by the
+// device watcher, which waits for them). Only the keyboard family (kind 1) is handled. The window
+// never closes because a device went away.
+#include "app/MainWindow.h"
+#include "platform/DebugLog.h"
+
+namespace {
+
+struct UnitControls {
+    uint16_t subDevice;
+    ChannelIndex channel;
+    const char* trace;           // written when the channel opens
+    const char* controls[2];     // shown on arrival, hidden on removal
+};
+
+constexpr UnitControls kUnits[] = {
+    {kSubSmallKeyboard, ChannelSmallKeyboard, "小键盘111111111111", {"smallkb_deng_key", "smallkb_key"}},
+    {kSubCompanionKeyboard, ChannelCompanionKeyboard, "小键盘22222222222222222222",
+     {"companionkb_deng_key", "companionkb_key"}},
+};
+
+const UnitControls* unitFor(uint16_t subDevice) {
+    for (const UnitControls& unit : kUnits)
+        if (unit.subDevice == subDevice) return &unit;
+    return nullptr;
+}
+
+}  // namespace
+
+// Opens a channel that is not connected yet (the channel takes its own lock around the open).
+bool CMainWnd::openChannel(ChannelIndex index, const std::string& path) {
+    DeviceChannel& channel = channels_[index];
+    if (channel.isConnected()) return true;
+    if (channel.connect(path) != 1) {
+        debugLog("device arrival: cannot open " + path + "; the device stays unused until it is plugged again");
+        return false;
+    }
+    return true;
+}
+
+void CMainWnd::deviceArrived(uint16_t kind, uint16_t subDevice) {
+    const std::string path = slots_->presentPath(kind, subDevice);
+    if (path.empty() || kind != kKindKeyboardFamily) return;
+
+    if (subDevice == kSubKeyboard) {
+        if (channels_[ChannelKeyboard].isConnected()) return;
+        if (!openChannel(ChannelKeyboard, path)) return;
+        updateLightingPhaseTimer();
+        setTimer(timer::ReadAllAgain, 500);
+        readKeyboardAll();
+        selectStoredDeviceProfile();
+        refreshKeyboardPages();
+        setTimer(timer::Repaint, 100);
+        ui_.setVisible("kb_tab_panel", true);
+        show();
+        return;
+    }
+    if (subDevice == kSubKeyboardConsumer) {
+        openChannel(ChannelKeyboardConsumer, path);
+        return;
+    }
+    if (const UnitControls* unit = unitFor(subDevice)) {
+        const bool wasConnected = channels_[unit->channel].isConnected();
+        if (!openChannel(unit->channel, path)) return;
+        if (!wasConnected) debugLog(unit->trace);
+        if (subDevice == kSubSmallKeyboard) readSmallKeyboard();
+        else readCompanionKeyboard();
+        for (const char* name : unit->controls) ui_.setVisible(name, true);
+    }
+}
+
+void CMainWnd::deviceRemoved(uint16_t kind, uint16_t subDevice) {
+    if (kind != kKindKeyboardFamily) return;
+    if (subDevice == kSubKeyboard) {
+        channels_[ChannelKeyboard].disconnect();
+        // Nothing left to re-read or stream to.
+        killTimer(timer::ReadAllAgain);
+        killTimer(timer::LightingFrame);
+        updateLightingPhaseTimer();
+        ui_.setVisible("kb_tab_panel", false);
+        hideOrKeepReachable();
+        return;
+    }
+    if (subDevice == kSubKeyboardConsumer) {
+        channels_[ChannelKeyboardConsumer].disconnect();
+        return;
+    }
+    if (const UnitControls* unit = unitFor(subDevice)) {
+        channels_[unit->channel].disconnect();
+        for (const char* name : unit->controls) ui_.setVisible(name, false);
+    }
+}

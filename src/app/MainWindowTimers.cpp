@@ -1,0 +1,152 @@
+// The main window's timers, by the numeric ids of WindowMessages.h. Each is a precise Qt timer;
+// one-shot timers are killed first thing in their handler.
+#include <QThread>
+#include <QTimer>
+#include <cstring>
+
+#include "app/MainWindow.h"
+#include "platform/DebugLog.h"
+
+namespace {
+
+constexpr unsigned kSettingsBlock = 56;  // what one settings write carries
+
+// Timer 2's share for one device: send the record once when it is dirty. The flag is taken before
+// the write, so a change made while the write runs is sent on the next tick, not lost.
+template <size_t N>
+void flushRecord(std::atomic<bool>& dirty, DeviceChannel& channel, const std::array<uint8_t, N>& record) {
+    static_assert(N <= kSettingsBlock);
+    if (!dirty.exchange(false)) return;
+    uint8_t block[kSettingsBlock] = {};
+    std::memcpy(block, record.data(), N);
+    channel.writeBlock(block, kSettingsBlock, 0);  // the result changes nothing: the flag is down
+}
+
+}  // namespace
+
+void CMainWnd::setTimer(int id, int milliseconds) {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this, id, milliseconds] { setTimer(id, milliseconds); }, Qt::QueuedConnection);
+        return;
+    }
+    if (closing_.load()) return;
+    QTimer*& timer = timers_[id];
+    if (!timer) {
+        timer = new QTimer(this);
+        timer->setTimerType(Qt::PreciseTimer);
+        connect(timer, &QTimer::timeout, this, [this, id] { onTimer(id); });
+    }
+    timer->start(std::max(0, milliseconds));
+}
+
+void CMainWnd::killTimer(int id) {
+    const auto it = timers_.find(id);
+    if (it != timers_.end() && it->second) it->second->stop();
+}
+
+bool CMainWnd::isTimerActive(int id) const {
+    const auto it = timers_.find(id);
+    return it != timers_.end() && it->second && it->second->isActive();
+}
+
+int CMainWnd::timerInterval(int id) const {
+    const auto it = timers_.find(id);
+    return it != timers_.end() && it->second && it->second->isActive() ? it->second->interval() : -1;
+}
+
+void CMainWnd::stopAllTimers() {
+    for (auto& [id, timer] : timers_)
+        if (timer) timer->stop();
+}
+
+void CMainWnd::onTimer(int id) {
+    if (closing_.load()) return;
+    switch (id) {
+    case timer::HideProgress:
+        killTimer(id);
+        ui_.setVisible("setting_progress", false);
+        break;
+    case timer::FlushSettings:
+        flushCurrentSettings();
+        if (!isDirty(DeviceKind::keyboard) && !isDirty(DeviceKind::mouse) && !isDirty(DeviceKind::pad)) killTimer(id);
+        break;
+    case timer::LightingPhase: phase_.advance(); break;
+    case timer::Repaint:
+        killTimer(id);
+        repaintAll();
+        break;
+    case timer::AbFlag:
+        killTimer(id);
+        writeAbFlag();
+        break;
+    case timer::LightingFrame:
+        sendLightingFrame();
+        // The stream goes on only while the keyboard is there; its next arrival starts it again.
+        if (channels_[ChannelKeyboard].isConnected()) {
+            if (timerInterval(id) != 10) setTimer(id, 10);
+        } else {
+            killTimer(id);
+        }
+        break;
+    case timer::RereadBlock:
+        killTimer(id);
+        rereadKeyboardBlock();
+        refreshKeyboardLightingPage();
+        break;
+    case timer::ReadAllAgain:
+        killTimer(id);
+        readKeyboardAll();
+        refreshKeyboardLightingPage();
+        setTimer(timer::LightingFrame, 50);
+        break;
+    default:
+        killTimer(id);
+        debugLog("timer " + std::to_string(id) + " has no handler");
+        break;
+    }
+}
+
+void CMainWnd::markDirty(DeviceKind device) {
+    flagOf(device).store(true);
+    if (QThread::currentThread() == thread()) armFlush();
+    else QMetaObject::invokeMethod(this, [this] { armFlush(); }, Qt::QueuedConnection);
+}
+
+bool CMainWnd::isDirty(DeviceKind device) const {
+    switch (device) {
+    case DeviceKind::keyboard: return keyboardDirty_.load();
+    case DeviceKind::mouse: return mouseDirty_.load();
+    case DeviceKind::pad: break;
+    }
+    return padDirty_.load();
+}
+
+// Timer 2 starts with "windowinit"; before that a flag waits for it.
+void CMainWnd::armFlush() {
+    if (!workersStarted_ || closing_.load() || isTimerActive(timer::FlushSettings)) return;
+    if (isDirty(DeviceKind::keyboard) || isDirty(DeviceKind::mouse) || isDirty(DeviceKind::pad))
+        setTimer(timer::FlushSettings, 10);
+}
+
+void CMainWnd::updateLightingPhaseTimer() {
+    const bool wanted = workersStarted_ && channels_[ChannelKeyboard].isConnected();
+    if (!wanted) killTimer(timer::LightingPhase);
+    else if (!isTimerActive(timer::LightingPhase)) setTimer(timer::LightingPhase, 10);
+}
+
+// Timer 2: keyboard, mouse, pad, in this order.
+void CMainWnd::flushCurrentSettings() {
+    flushRecord(keyboardDirty_, channels_[ChannelKeyboard], keyboard_.record);
+    flushRecord(mouseDirty_, channels_[ChannelMouse], mouse_.record);
+    flushRecord(padDirty_, channels_[ChannelPad], pad_.record);
+}
+
+// Timer 8: the keyboard's A/B option, one byte of the current profile's settings block.
+void CMainWnd::writeAbFlag() {
+    const uint8_t value = ui_.isSelected("kb_aorb_check") ? 1 : 0;
+    keyboard_.record[KeyboardRecord::kAbMode] = value;
+    ui_.setCurrent("a_or_b_control_status", value, false);
+    const uint16_t address = uint16_t(keyboard_.record[KeyboardRecord::kProfile] * 64 + KeyboardRecord::kAbMode);
+    channels_[ChannelKeyboard].writeBlock(&value, 1, address);
+}

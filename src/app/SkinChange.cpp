@@ -1,0 +1,6 @@
+#include "app/SkinChange.h"
+
+SkinChangeObserver& skinChangeObserver() {
+    static SkinChangeObserver observer;
+    return observer;
+}
