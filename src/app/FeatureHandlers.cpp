@@ -2,14 +2,17 @@
 // the one place its feature plugs in; until the feature exists it does nothing.
 #include "app/MainWindow.h"
 
+#include <array>
+
+#include "app/KeyboardFeatures.h"
+#include "platform/DataFolder.h"
+
 namespace {
 
 // One empty entry per feature that owns routed controls.
 void onMouseMirror(const ui::Notification&, int) {}         // onboard profile switch, save, reset
-void onKeyboardMirror(const ui::Notification&, int) {}      // save to device
 void onPadMirror(const ui::Notification&, int) {}           // pad profile switch and reset
 void onMouseButtonPage(const ui::Notification&, int) {}
-void onKeyboardKeyPage(const ui::Notification&, int) {}
 void onMousePerformance(const ui::Notification&, int) {}    // DPI levels and colours, report rate, sensor
 void onPointerAndWheel(const ui::Notification&, int) {}
 void onLightingModel(const ui::Notification&, int) {}       // same-mode sync
@@ -17,7 +20,6 @@ void onLightingPages(const ui::Notification&, int) {}
 void onMacroRecorder(const ui::Notification&, int) {}
 void onMacroEditor(const ui::Notification&, int) {}
 void onRecoilPatterns(const ui::Notification&, int) {}
-void onProfileOperations(const ui::Notification&, int) {}
 void onProgramLinks(const ui::Notification&, int) {}
 
 }  // namespace
@@ -25,10 +27,12 @@ void onProgramLinks(const ui::Notification&, int) {}
 void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
     switch (owner) {
     case Owner::MouseMirror: return onMouseMirror(n, index);
-    case Owner::KeyboardMirror: return onKeyboardMirror(n, index);
+    case Owner::KeyboardMirror:
+        if (n.sender == "kb_key_butt_prosave") keyboard().transfers().saveToDevice();
+        return;
     case Owner::PadMirror: return onPadMirror(n, index);
     case Owner::MouseButtonPage: return onMouseButtonPage(n, index);
-    case Owner::KeyboardKeyPage: return onKeyboardKeyPage(n, index);
+    case Owner::KeyboardKeyPage: return keyboard().keyPage().onNotification(n, index);
     case Owner::MousePerformance: return onMousePerformance(n, index);
     case Owner::PointerAndWheel: return onPointerAndWheel(n, index);
     case Owner::LightingModel: return onLightingModel(n, index);
@@ -36,13 +40,19 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
     case Owner::MacroRecorder: return onMacroRecorder(n, index);
     case Owner::MacroEditor: return onMacroEditor(n, index);
     case Owner::RecoilPatterns: return onRecoilPatterns(n, index);
-    case Owner::ProfileOperations: return onProfileOperations(n, index);
+    case Owner::ProfileOperations:
+        if (n.type == "itemselect") return keyboard().panels().onItemSelect(n.sender);
+        if (n.sender == "kb_pro_key_reset_btn") return keyboard().transfers().keyDefaults();
+        if (n.sender == "kb_pro_device_reset_btn")
+            return keyboard().transfers().deviceDefaults(defaultsFolder() + "kbdevicedefault.config",
+                                                         flagOf(DeviceKind::keyboard));
+        return;
     case Owner::ProgramLinks: return onProgramLinks(n, index);
     }
 }
 
 // "windowinit": the macro lists, profile lists and profile files of the three devices.
-void CMainWnd::initialiseProfileData() {}
+void CMainWnd::initialiseProfileData() { keyboard().panels().initialise(); }
 
 // Worker slot 5: the keyboard lighting effect thread.
 void CMainWnd::startLightingEffects() {}
@@ -50,21 +60,25 @@ void CMainWnd::startLightingEffects() {}
 void CMainWnd::startProgramWatchers() {}
 
 // The input hook: removed when the window is deactivated and by the router.
-void CMainWnd::removeKeyHook() {}
+void CMainWnd::removeKeyHook() {
+    if (keyboardFeatures_) keyboardFeatures_->keyPage().cancelCapture();
+}
 void CMainWnd::endMacroRecording() {}
 // Messages 0x0801..0x0804 and 0x0810..0x0813 from the input hook.
-void CMainWnd::hookMessage(uint32_t, uintptr_t, intptr_t) {}
+void CMainWnd::hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == msg::HookKeySingleKey) keyboard().keyPage().onCapturedKey(int(wParam), unsigned(lParam));
+}
 
 // Keyboard transfers: read-all (arrival, timer 1006, message 0x0B01), the re-read of block 0
 // (timer 10, message 0x0B02), the key layout export (0x0B03), the two add-on units.
-void CMainWnd::readKeyboardAll() {}
-void CMainWnd::rereadKeyboardBlock() {}
-void CMainWnd::exportKeyLayout() {}
-void CMainWnd::readSmallKeyboard() {}
-void CMainWnd::readCompanionKeyboard() {}
+void CMainWnd::readKeyboardAll() { keyboard().transfers().readAll(); }
+void CMainWnd::rereadKeyboardBlock() { keyboard().transfers().rereadBlock0(); }
+void CMainWnd::exportKeyLayout() { keyboard().transfers().exportKeyLayout(programFolder()); }
+void CMainWnd::readSmallKeyboard() { keyboard().transfers().readSmall(); }
+void CMainWnd::readCompanionKeyboard() { keyboard().transfers().readCompanion(); }
 // "select" of PROFILEDEVICESELECT in kbProfile.ini into "kb_device_profile_combo".
-void CMainWnd::selectStoredDeviceProfile() {}
-void CMainWnd::refreshKeyboardPages() {}
+void CMainWnd::selectStoredDeviceProfile() { keyboard().panels().selectStored(ProfileList::keyboardDevice); }
+void CMainWnd::refreshKeyboardPages() { keyboard().keyPage().refresh(); }
 void CMainWnd::refreshKeyboardLightingPage() {}
 
 // Mouse and pad transfers (messages 0x0901, 0x0902, 0x0A01, 0x0A02).
@@ -74,4 +88,13 @@ void CMainWnd::readPadAll() {}
 void CMainWnd::rereadPadBlock() {}
 
 // Timer 9: one frame of keyboard key colours.
-void CMainWnd::sendLightingFrame() {}
+// Until the effect engine draws into it, the frame buffer holds what it holds at start: zeros.
+void CMainWnd::sendLightingFrame() {
+    static const std::array<uint8_t, 396> frame{};
+    channels_[ChannelKeyboard].streamFrame(frame.data(), unsigned(frame.size()));
+}
+
+KeyboardFeatures& CMainWnd::keyboard() {
+    if (!keyboardFeatures_) keyboardFeatures_ = std::make_unique<KeyboardFeatures>(*this);
+    return *keyboardFeatures_;
+}

@@ -2,6 +2,8 @@
 // jobs and the skin change.
 #include "app/MainWindow.h"
 
+#include "app/KeyboardFeatures.h"
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>

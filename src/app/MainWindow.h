@@ -47,6 +47,7 @@
 #include "platform/StopEvent.h"
 
 class QMenu;
+class KeyboardFeatures;
 class QSystemTrayIcon;
 class QTimer;
 class KeyboardListener;
@@ -221,6 +222,7 @@ private:
     void rereadPadBlock();
     void sendLightingFrame();
     void hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    KeyboardFeatures& keyboard();  // made on first use, after the control tree exists
 
     MainWindowOptions options_;
 
@@ -263,4 +265,5 @@ private:
     std::unique_ptr<DisplayScaler> scaler_;
     bool painted_ = false;
     bool screenWatched_ = false;
+    std::unique_ptr<KeyboardFeatures> keyboardFeatures_;  // last: it uses the members above
 };

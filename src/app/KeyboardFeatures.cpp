@@ -1,0 +1,66 @@
+#include "app/KeyboardFeatures.h"
+
+#include <cstring>
+
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "app/WindowMessages.h"
+#include "platform/DataFolder.h"
+
+KeyboardFeatures::KeyboardFeatures(CMainWnd& window) : window_(window) {
+    store_ = std::make_unique<ProfileStore>(
+        ProfileMirrors{window.keyboardMirror(), window.mouseMirror(), window.padMirror(), system_});
+    panels_ = std::make_unique<ProfilePanels>(window.ui(), *store_, [this](const std::string& text, bool isKey) {
+        showMessageBox(&window_, "", text, isKey);
+    });
+    transfers_ = std::make_unique<KeyboardTransfers>(
+        window.keyboardMirror(),
+        KeyboardChannels{window.channel(ChannelKeyboard), window.channel(ChannelSmallKeyboard),
+                         window.channel(ChannelCompanionKeyboard)},
+        *this);
+    capture_ = makeInputCapture();
+    capture_->setKeySink([this](uint32_t message, const CapturedKey& key) {
+        window_.send(message, uintptr_t(key.virtualKey), intptr_t(key.flags));
+    });
+    keyPage_ = std::make_unique<KeyboardKeyPage>(window.ui(), window.keyboardMirror(), *capture_);
+    panels_->setApplier(ProfileList::keyboardDevice, [this] { applyDeviceProfile(); });
+    panels_->setApplier(ProfileList::keyboardKeys, [this] { applyKeyProfile(); });
+}
+
+KeyboardFeatures::~KeyboardFeatures() {
+    if (capture_) capture_->remove();
+}
+
+// A keyboard device profile chosen (or applied again on arrival): the file is saved back, the
+// record follows its block, and the key table goes to the keyboard.
+void KeyboardFeatures::applyDeviceProfile() {
+    KeyboardMirror& m = window_.keyboardMirror();
+    store_->saveSelected(ProfileList::keyboardDevice);
+    std::memcpy(m.record.data(), m.blocks[0].data(), KeyboardRecord::kSize);
+    refreshPages();
+    transfers_->writeKeyTables();
+    window_.ui().setVisible("kb_tab_function", false);
+}
+
+void KeyboardFeatures::applyKeyProfile() {
+    store_->saveSelected(ProfileList::keyboardKeys);
+    transfers_->writeKeyTables();
+    window_.ui().setVisible("kb_tab_function", false);
+    keyPage_->refresh();
+}
+
+void KeyboardFeatures::showMessage(const std::string& key) { window_.showMessage(key); }
+void KeyboardFeatures::saveDeviceProfile() { store_->saveSelected(ProfileList::keyboardDevice); }
+void KeyboardFeatures::saveKeyProfile() { store_->saveSelected(ProfileList::keyboardKeys); }
+
+void KeyboardFeatures::showSettingsTab(bool lighting) {
+    ui::Ui& ui = window_.ui();
+    ui.setSelected(lighting ? "kb_deng_Op_tab" : "kb_key_Op_tab", true, false);
+    ui.setCurrent("kb_tab_switch", lighting ? 0 : 2, false);
+}
+
+void KeyboardFeatures::showFirstFunctionPage() { window_.ui().setCurrent("kb_tab_function", 0, false); }
+void KeyboardFeatures::setAbControlEnabled(bool enabled) { window_.ui().setEnabled("a_or_b_control_status", enabled); }
+void KeyboardFeatures::refreshPages() { keyPage_->refresh(); }
+void KeyboardFeatures::showProgress() { window_.post(msg::ShowProgress); }
+void KeyboardFeatures::hideProgressLater() { window_.post(msg::HideProgress); }
