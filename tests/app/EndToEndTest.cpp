@@ -1,0 +1,189 @@
+// The keyboard family and the program as two separate processes: zelkar-vhid serving the
+// emulated keyboard, small keyboard and companion keyboard on a private bus, and the real program
+// finding them. Everything is checked on the emulator's wire log.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/CommandReport.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+extern "C" char** environ;
+
+// A child process with its standard input on a pipe we write to.
+class Child {
+public:
+    Child(std::vector<std::string> argv, const std::vector<std::string>& extraEnv) {
+        // Our own values replace the inherited ones (the first of two equal names would win).
+        std::vector<std::string> env = extraEnv;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
+            bool replaced = false;
+            for (const std::string& own : extraEnv) replaced |= own.rfind(name, 0) == 0;
+            if (!replaced) env.push_back(entry);
+        }
+        std::vector<char*> envp, args;
+        for (std::string& s : env) envp.push_back(s.data());
+        envp.push_back(nullptr);
+        for (std::string& s : argv) args.push_back(s.data());
+        args.push_back(nullptr);
+        int in[2];
+        if (::pipe2(in, O_CLOEXEC) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(in[0], 0);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execve(args[0], args.data(), envp.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        input_ = in[1];
+    }
+    ~Child() {
+        if (input_ >= 0) ::close(input_);
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            for (int i = 0; i < 200 && ::waitpid(pid_, nullptr, WNOHANG) == 0; ++i) std::this_thread::sleep_for(10ms);
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    void say(const std::string& line) {
+        const std::string text = line + "\n";
+        [[maybe_unused]] ssize_t n = ::write(input_, text.data(), text.size());
+    }
+
+private:
+    pid_t pid_ = -1;
+    int input_ = -1;
+};
+
+struct Report {
+    double t;
+    std::string dev;
+    bool out;
+    std::vector<uint8_t> bytes;
+};
+
+std::string field(const std::string& line, const std::string& name) {
+    const size_t at = line.find("\"" + name + "\":");
+    if (at == std::string::npos) return {};
+    size_t start = line.find_first_not_of(" \"", at + name.size() + 3);
+    size_t end = line.find_first_of("\",}", start);
+    return line.substr(start, end - start);
+}
+
+std::vector<Report> readWire(const std::string& path) {
+    std::vector<Report> reports;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line.back() != '}') continue;
+        reports.push_back({std::atof(field(line, "t").c_str()), field(line, "dev"), field(line, "dir") == "out",
+                           testsupport::fromHex(field(line, "hex"))});
+    }
+    return reports;
+}
+
+std::vector<Report> sentTo(const std::vector<Report>& all, const std::string& dev, double after = -1) {
+    std::vector<Report> out;
+    for (const Report& r : all)
+        if (r.out && r.dev == dev && r.t > after && r.bytes.size() == 64) out.push_back(r);
+    return out;
+}
+
+std::vector<uint8_t> commandsOf(const std::vector<Report>& reports) {
+    std::vector<uint8_t> c;
+    for (const Report& r : reports) c.push_back(r.bytes[3]);
+    return c;
+}
+
+// The program's reads of the whole keyboard start with 1, 3 and then the default key table.
+int countReadAlls(const std::vector<Report>& kb) {
+    int n = 0;
+    for (size_t i = 0; i + 2 < kb.size(); ++i) n += kb[i].bytes[3] == 1 && kb[i + 1].bytes[3] == 3 && kb[i + 2].bytes[3] == 7;
+    return n;
+}
+
+}  // namespace
+
+TEST(EndToEnd, TheProgramFollowsTheKeyboardFamily) {
+    const std::string build = std::getenv("ZELKAR_BINARY_DIR");
+    const std::string program = build + "/bin/zelkar", emulator = build + "/sim/zelkar-vhid";
+    if (::access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << program;
+    testsupport::TempDir home, runtime;
+    const std::string wire = home.file("wire.jsonl");
+    const std::vector<std::string> env = {"HOME=" + home.path(), "XDG_RUNTIME_DIR=" + runtime.path(),
+                                          "XDG_DOCUMENTS_DIR=" + home.path() + "/Documents",
+                                          "QT_QPA_PLATFORM=offscreen"};
+    Child bus({emulator, "--devices", "kb,small,companion", "--wire-log", wire}, env);
+    std::this_thread::sleep_for(300ms);
+    Child zelkar({program}, env);
+    std::this_thread::sleep_for(2000ms);
+
+    // Arrival: the keyboard is read in order, with good checksums and chunk addresses.
+    auto all = readWire(wire);
+    auto kb = sentTo(all, "kb");
+    ASSERT_GE(kb.size(), 19u);
+    const std::vector<uint8_t> commands = commandsOf(kb);
+    EXPECT_EQ(std::vector<uint8_t>(commands.begin(), commands.begin() + 19),
+              (std::vector<uint8_t>{1, 3, 7, 7, 7, 7, 7, 7, 7, 5, 8, 8, 8, 8, 8, 8, 8, 5, 2}));
+    for (size_t i = 0; i < 19; ++i) {
+        const uint16_t sum = commandChecksum(kb[i].bytes.data());
+        EXPECT_EQ(kb[i].bytes[1], sum & 0xFF);
+        EXPECT_EQ(kb[i].bytes[2], sum >> 8);
+    }
+    for (size_t i = 2; i < 9; ++i) EXPECT_EQ(kb[i].bytes[5] | (kb[i].bytes[6] << 8), int(i - 2) * 56);
+    EXPECT_FALSE(sentTo(all, "small").empty());
+    EXPECT_FALSE(sentTo(all, "companion").empty());
+    EXPECT_EQ(countReadAlls(kb), 2);  // on arrival and 500 ms later
+    EXPECT_GT(std::count(commands.begin(), commands.end(), 18), 8);  // frames stream
+    std::ifstream device(home.path() + "/Documents/ZELKAR/kb/新配置文件1.config");
+    EXPECT_TRUE(device.good());
+
+    // 0x0402 reads everything again; three 0x0401 in a row re-read block 0 once.
+    double mark = all.back().t;
+    bus.say("notify kb 0x0402");
+    bus.say("notify kb 0x0401");
+    bus.say("notify kb 0x0401");
+    bus.say("notify kb 0x0401");
+    std::this_thread::sleep_for(700ms);
+    all = readWire(wire);
+    kb = sentTo(all, "kb", mark);
+    EXPECT_EQ(countReadAlls(kb), 1);
+    int blockRereads = 0;
+    for (size_t i = 0; i + 1 < kb.size(); ++i)
+        blockRereads += kb[i].bytes[3] == 5 && kb[i].bytes[4] == 1 && kb[i + 1].bytes[3] == 5 && kb[i + 1].bytes[4] == 56 &&
+                        (i == 0 || kb[i - 1].bytes[3] != 8);
+    EXPECT_EQ(blockRereads, 1);
+
+    // Unplugged, the frames stop; plugged again, everything comes back.
+    bus.say("unplug kb");
+    std::this_thread::sleep_for(400ms);
+    mark = readWire(wire).back().t;
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(sentTo(readWire(wire), "kb", mark).empty());
+    bus.say("plug kb");
+    std::this_thread::sleep_for(1500ms);
+    kb = sentTo(readWire(wire), "kb", mark);
+    EXPECT_GE(countReadAlls(kb), 1);
+    mark = readWire(wire).back().t;
+    bus.say("notify kb 0x0402");
+    std::this_thread::sleep_for(500ms);
+    EXPECT_GE(countReadAlls(sentTo(readWire(wire), "kb", mark)), 1);  // the listener found it again
+}
