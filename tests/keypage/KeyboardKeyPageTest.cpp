@@ -10,6 +10,7 @@
 
 #include "app/ui/UiQt.h"
 #include "integration/BusFixture.h"
+#include "support/PageTestSupport.h"
 #include "keys/KeyboardDefaultCodes.h"
 #include "keys/pages/KeyboardKeyPage.h"
 #include "mirror/KeyboardTransfers.h"
@@ -18,25 +19,6 @@
 using namespace testsupport;
 
 namespace {
-
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "keypage-test";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QApplication(argc, argv);
-}
-
-struct NoHost : KeyboardSequenceHost {
-    void showMessage(const std::string&) override {}
-    void saveDeviceProfile() override {}
-    void saveKeyProfile() override {}
-    void showSettingsTab(bool) override {}
-    void showFirstFunctionPage() override {}
-    void setAbControlEnabled(bool) override {}
-    void refreshPages() override {}
-    void showProgress() override {}
-    void hideProgressLater() override {}
-};
 
 using Entry = std::array<uint8_t, 3>;
 
@@ -47,7 +29,7 @@ std::string text(const std::string& key) { return ui::Language::instance().text(
 class KeyboardKeyPageTest : public ::testing::Test {
 protected:
     KeyboardKeyPageTest() {
-        ensureApp();
+        ensureQtApplication();
         ui::setSkinDir(std::string(std::getenv("ZELKAR_SOURCE_DIR")) + "/skin");
         host = std::make_unique<QWidget>();
         ui::buildInto(ui, host.get(), "main.xml");
@@ -356,7 +338,7 @@ protected:
     sim::VirtualBus bus{dir.path()};
     HidRoots roots = busRoots(dir.path());
     DeviceChannel kb{roots}, small{roots}, companion{roots};
-    NoHost noHost;
+    NullKeyboardHost noHost;
     KeyboardTransfers transfers{*mirror, {kb, small, companion}, noHost};
 };
 

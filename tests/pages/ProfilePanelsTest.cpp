@@ -10,6 +10,7 @@
 
 #include "app/ui/UiQt.h"
 #include "integration/BusFixture.h"
+#include "support/PageTestSupport.h"
 #include "mirror/KeyboardTransfers.h"
 #include "platform/DataFolder.h"
 #include "profile/IniFile.h"
@@ -18,33 +19,10 @@
 
 using namespace testsupport;
 
-namespace {
-
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "pages-test";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QApplication(argc, argv);
-}
-
-struct NoHost : KeyboardSequenceHost {
-    void showMessage(const std::string&) override {}
-    void saveDeviceProfile() override {}
-    void saveKeyProfile() override {}
-    void showSettingsTab(bool) override {}
-    void showFirstFunctionPage() override {}
-    void setAbControlEnabled(bool) override {}
-    void refreshPages() override {}
-    void showProgress() override {}
-    void hideProgressLater() override {}
-};
-
-}  // namespace
-
 class ProfilePanelsTest : public ::testing::Test {
 protected:
     ProfilePanelsTest() {
-        ensureApp();
+        ensureQtApplication();
         const std::string source = std::getenv("ZELKAR_SOURCE_DIR");
         ui::setSkinDir(source + "/skin");
         setDataFolderOverride(data.path());
@@ -121,7 +99,7 @@ TEST_F(ProfilePanelsTest, ArrivalAppliesTheStoredDeviceProfileToTheKeyboard) {
     ASSERT_TRUE(bus.plug("kb"));
     DeviceChannel kb{busRoots(busDir.path())}, small{busRoots(busDir.path())}, companion{busRoots(busDir.path())};
     ASSERT_EQ(kb.connect(findPath(busDir.path(), 0x751D, 4)), 1);
-    NoHost noHost;
+    NullKeyboardHost noHost;
     KeyboardTransfers transfers(*keyboard, {kb, small, companion}, noHost);
     panels->initialise();
     transfers.readAll();
