@@ -61,33 +61,26 @@ void KeyboardTransfers::rebuildPositionMaps(KeyboardMirror& m) {
     }
 }
 
-void KeyboardTransfers::merge(KeyboardMirror& m, unsigned profile) {
+// Each logical key's entry moves between the working slot and the one unit that carries it.
+static void copyCarriedKeys(KeyboardMirror& m, unsigned profile, bool toUnits) {
     if (profile >= mirror::kOnboardProfiles) return;
     for (size_t key = 0; key < kKeyboardLogicalKeys; ++key) {
         for (KeyboardUnit unit : kPrecedence) {
             const int16_t position = m.positionMaps[size_t(unit)][key];
             if (position == kPositionAbsent) continue;
-            const mirror::KeyTableSlot& from = m.unitKeyTables[size_t(unit)][profile];
-            if (size_t(position) * 3 + 3 > from.size()) break;
-            std::memcpy(&m.workingKeyTable[profile][key * 3], &from[size_t(position) * 3], 3);
+            mirror::KeyTableSlot& table = m.unitKeyTables[size_t(unit)][profile];
+            if (size_t(position) * 3 + 3 > table.size()) break;
+            uint8_t* onUnit = &table[size_t(position) * 3];
+            uint8_t* working = &m.workingKeyTable[profile][key * 3];
+            if (toUnits) std::memcpy(onUnit, working, 3);
+            else std::memcpy(working, onUnit, 3);
             break;
         }
     }
 }
 
-void KeyboardTransfers::split(KeyboardMirror& m, unsigned profile) {
-    if (profile >= mirror::kOnboardProfiles) return;
-    for (size_t key = 0; key < kKeyboardLogicalKeys; ++key) {
-        for (KeyboardUnit unit : kPrecedence) {
-            const int16_t position = m.positionMaps[size_t(unit)][key];
-            if (position == kPositionAbsent) continue;
-            mirror::KeyTableSlot& to = m.unitKeyTables[size_t(unit)][profile];
-            if (size_t(position) * 3 + 3 > to.size()) break;
-            std::memcpy(&to[size_t(position) * 3], &m.workingKeyTable[profile][key * 3], 3);
-            break;
-        }
-    }
-}
+void KeyboardTransfers::merge(KeyboardMirror& m, unsigned profile) { copyCarriedKeys(m, profile, false); }
+void KeyboardTransfers::split(KeyboardMirror& m, unsigned profile) { copyCarriedKeys(m, profile, true); }
 
 // The record's profile number indexes the mirror's blocks and slots; a keyboard that reports a
 // number of 5 or more gets profile 0's place instead of memory beyond the mirror.

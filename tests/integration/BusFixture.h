@@ -30,6 +30,17 @@ inline std::string findPath(const std::string& busDir, uint16_t product, uint16_
     return {};
 }
 
+// Plugs the keyboard, the small keyboard and the companion keyboard and connects a channel to
+// each one's command interface.
+inline void connectKeyboardFamily(sim::VirtualBus& bus, DeviceChannel& kb, DeviceChannel& small,
+                                  DeviceChannel& companion) {
+    ASSERT_TRUE(bus.running()) << bus.error();
+    for (const char* unit : {"kb", "small", "companion"}) ASSERT_TRUE(bus.plug(unit));
+    ASSERT_EQ(kb.connect(findPath(bus.dir(), 0x751D, 4)), 1);
+    ASSERT_EQ(small.connect(findPath(bus.dir(), 0x761E, 4)), 1);
+    ASSERT_EQ(companion.connect(findPath(bus.dir(), 0x7624, 4)), 1);
+}
+
 class BusTest : public ::testing::Test {
 protected:
     void SetUp() override {

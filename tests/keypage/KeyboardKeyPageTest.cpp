@@ -303,11 +303,8 @@ TEST(KeyHotImage, InsertsHotBeforeTheExtension) {
 class KeyboardKeyPageDeviceTest : public KeyboardKeyPageTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(bus.running()) << bus.error();
-        for (const char* unit : {"kb", "small", "companion"}) ASSERT_TRUE(bus.plug(unit));
-        ASSERT_EQ(kb.connect(findPath(dir.path(), 0x751D, 4)), 1);
-        ASSERT_EQ(small.connect(findPath(dir.path(), 0x761E, 4)), 1);
-        ASSERT_EQ(companion.connect(findPath(dir.path(), 0x7624, 4)), 1);
+        connectKeyboardFamily(bus, kb, small, companion);
+        if (HasFatalFailure()) return;
         transfers.readAll();
         transfers.readSmall();
         transfers.readCompanion();

@@ -32,11 +32,8 @@ using Calls = std::vector<std::string>;
 class KeyboardFamily : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(bus.running()) << bus.error();
-        for (const char* unit : {"kb", "small", "companion"}) ASSERT_TRUE(bus.plug(unit));
-        ASSERT_EQ(kb.connect(findPath(dir.path(), 0x751D, 4)), 1);
-        ASSERT_EQ(small.connect(findPath(dir.path(), 0x761E, 4)), 1);
-        ASSERT_EQ(companion.connect(findPath(dir.path(), 0x7624, 4)), 1);
+        connectKeyboardFamily(bus, kb, small, companion);
+        if (HasFatalFailure()) return;
         bus.clearWireRecords();
     }
     std::vector<std::vector<uint8_t>> sent(const std::string& dev) const {
