@@ -25,5 +25,25 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
 # Tests never touch the user's runtime folder or a running emulator.
 export XDG_RUNTIME_DIR="$(mktemp -d /tmp/zelkar-test-runtime.XXXXXX)"
-trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+xvfb_pid=""
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$XDG_RUNTIME_DIR"
+}
+trap cleanup EXIT
+# The X11 key-capture tests grab the keyboard of a real X server: without a display of our own,
+# they get a private Xvfb (every other test runs Qt offscreen and never sees it).
+if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$XDG_RUNTIME_DIR/xvfb-display" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$XDG_RUNTIME_DIR/xvfb-display" ] && break
+    sleep 0.05
+  done
+  if [ -s "$XDG_RUNTIME_DIR/xvfb-display" ]; then
+    export DISPLAY=":$(head -n1 "$XDG_RUNTIME_DIR/xvfb-display")"
+  else
+    echo "test.sh: Xvfb did not start; the X11 tests will be skipped" >&2
+  fi
+fi
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 300

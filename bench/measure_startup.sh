@@ -2,6 +2,7 @@
 # Start-up, memory and idle figures of the real program (reported, not pass/fail):
 #   - time from exec to the main window's first paint, with the emulated keyboard connected
 #   - resident memory two seconds after start
+#   - CPU over 10 s with the keyboard connected and frames streaming (user and system time)
 #   - CPU over 10 s while idle with no device (the no-device box open, timers and workers running)
 # Runs offscreen in private folders; never touches the user's runtime folder or files.
 #   bench/measure_startup.sh [BUILD_DIR]     (default: build)
@@ -36,6 +37,12 @@ wait_for() {  # FILE TEXT TIMEOUT_MS
 }
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }  # utime + stime
+cpu_split() { awk '{ print $14, $15 }' "/proc/$1/stat"; }   # utime stime
+hz=$(getconf CLK_TCK)
+report_cpu() {  # TEXT USER_TICKS SYSTEM_TICKS (over 10 s)
+  awk -v u="$2" -v s="$3" -v hz="$hz" -v text="$1" \
+    'BEGIN { printf "%s: %.2f %% of one core over 10 s (user %.2f %%, system %.2f %%)\n", text, 100 * (u + s) / (hz * 10), 100 * u / (hz * 10), 100 * s / (hz * 10) }'
+}
 stop() {  # PID: SIGTERM, the orderly way, then wait
   kill -TERM "$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
@@ -60,6 +67,14 @@ for run in $(seq 1 $runs); do
   if [ "$run" -eq "$runs" ]; then
     sleep 2
     echo "resident memory 2 s after start (keyboard connected): $(( $(rss_kb "$pid") / 1024 )) MB"
+    # Frames stream every 10 ms from here on; nothing else runs.
+    read -r u0 s0 < <(cpu_split "$pid")
+    e0=$(cpu_ticks "$vhid_pid")
+    sleep 10
+    read -r u1 s1 < <(cpu_split "$pid")
+    e1=$(cpu_ticks "$vhid_pid")
+    report_cpu "CPU with the keyboard connected and no effect running" $(( u1 - u0 )) $(( s1 - s0 ))
+    report_cpu "  the emulator, answering the frames" $(( e1 - e0 )) 0
   fi
   stop "$pid"
 done
@@ -74,7 +89,6 @@ sleep 2
 before=$(cpu_ticks "$pid")
 sleep 10
 after=$(cpu_ticks "$pid")
-hz=$(getconf CLK_TCK)
 awk -v t=$(( after - before )) -v hz="$hz" \
   'BEGIN { printf "CPU while idle with no device: %d ticks in 10 s = %.2f %% of one core\n", t, 100 * t / (hz * 10) }'
 echo "resident memory while idle: $(( $(rss_kb "$pid") / 1024 )) MB"

@@ -84,7 +84,11 @@ void CMainWnd::onTimer(int id) {
         sendLightingFrame();
         // The stream goes on only while the keyboard is there; its next arrival starts it again.
         if (channels_[ChannelKeyboard].isConnected()) {
-            if (timerInterval(id) != 10) setTimer(id, 10);
+            if (timerInterval(id) != 10) {
+                setTimer(id, 10);
+                // Timer 3 restarts with it: two 10 ms timers falling due together cost one wake-up.
+                if (isTimerActive(timer::LightingPhase)) setTimer(timer::LightingPhase, 10);
+            }
         } else {
             killTimer(id);
         }

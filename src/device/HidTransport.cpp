@@ -304,6 +304,16 @@ int HidTransport::waitReady(int fd, short events, int timeoutMs,
     }
 }
 
+// Sleeps for the given time unless the abort event fires first; true when it did.
+bool HidTransport::pauseUnlessAborted(int milliseconds) const {
+    for (;;) {
+        pollfd abortEvent = {abortFd_, POLLIN, 0};
+        const int n = ::poll(&abortEvent, 1, milliseconds);
+        if (n < 0 && errno == EINTR) continue;
+        return n != 0;
+    }
+}
+
 int HidTransport::read(uint8_t* buffer, size_t count, size_t* transferred, int timeoutMs) {
     if (transferred) *transferred = 0;
     int fd = -1;
@@ -312,15 +322,31 @@ int HidTransport::read(uint8_t* buffer, size_t count, size_t* transferred, int t
     int result = 0;
     size_t done = 0;
     uint8_t report[vhid::kMaxReport + 1];
+    // A look without waiting (time limit 0) goes straight to the descriptor, which is
+    // non-blocking: the channel looks before every request, hundreds of times a second.
+    const bool look = timeoutMs == 0;
+    const bool pauseOnForeign = timeoutMs == kHidInfinite && foreignPauseMs_ > 0;
+    bool draining = false;  // after a pause: reading what gathered, without waiting
     while (readable_) {
-        if (waitReady(fd, POLLIN, timeoutMs, deadline) != 1) break;
+        if (!look && !draining && waitReady(fd, POLLIN, timeoutMs, deadline) != 1) break;
         uint8_t* into = prependId_ ? report + 1 : report;
         const ssize_t n = isSocket_ ? ::recv(fd, into, vhid::kMaxReport, 0) : ::read(fd, into, vhid::kMaxReport);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) {
+            if (look) break;
+            draining = false;
+            continue;
+        }
         if (n <= 0) break;  // EIO / end of stream: the device is gone
         if (prependId_) report[0] = 0;
         const size_t length = size_t(n) + (prependId_ ? 1 : 0);
-        if (!reportIdWanted(report[0], HidReportType::Input)) continue;  // another collection's report
+        if (!reportIdWanted(report[0], HidReportType::Input)) {  // another collection's report
+            if (pauseOnForeign && !draining) {
+                if (pauseUnlessAborted(foreignPauseMs_)) break;
+                draining = true;
+            }
+            continue;
+        }
         // A report shorter than the collection's longest is handed out zero-padded to that length.
         const size_t full = std::min<size_t>(count, std::max<size_t>(length, collection_.reportLength[0]));
         const size_t copied = std::min(length, full);
@@ -342,10 +368,12 @@ int HidTransport::write(const uint8_t* buffer, size_t count, size_t* transferred
     int result = 0;
     // The kernel takes the report id in byte 0 (0 when reports are not numbered).
     if (writable_ && reportIdWanted(buffer[0], HidReportType::Output)) {
+        // The report goes at once when there is room; only a full queue makes us wait for it.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-        while (waitReady(fd, POLLOUT, timeoutMs, deadline) == 1) {
+        for (;;) {
             const ssize_t n = isSocket_ ? ::send(fd, buffer, count, MSG_NOSIGNAL | MSG_DONTWAIT) : ::write(fd, buffer, count);
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EAGAIN && waitReady(fd, POLLOUT, timeoutMs, deadline) == 1) continue;
             if (n == ssize_t(count)) {
                 result = 1;
                 if (transferred) *transferred = count;

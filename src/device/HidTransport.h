@@ -21,6 +21,7 @@
 // thread while a read or write is blocked: the blocked call then returns 0 promptly.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -101,6 +102,12 @@ public:
     // report is zero-padded up to the collection's input report length). timeoutMs: kHidInfinite
     // or a limit in ms. 1 on success; 0 on failure, time-out, abort or unplug.
     int read(uint8_t* buffer, size_t count, size_t* transferred, int timeoutMs);
+    // For reads without a time limit: after a report of another collection of the same interface,
+    // wait this long before reading on, then take what has gathered in one go. A hidraw node hands
+    // every reader every report of the interface, so a listener on one collection would otherwise
+    // wake for each answer to the commands on another. Its own reports wait at most this long.
+    // Set by the reading thread before it reads; 0 (the default) reads each report as it comes.
+    void setForeignReportPause(int milliseconds) { foreignPauseMs_ = std::max(0, milliseconds); }
     // Writes one output report (byte 0 the report id). 1 on success, 0 otherwise.
     int write(const uint8_t* buffer, size_t count, size_t* transferred, int timeoutMs);
 
@@ -131,6 +138,7 @@ private:
     bool beginIo(std::atomic<bool>& flag, int* fd);
     void endIo(std::atomic<bool>& flag);
     int waitReady(int fd, short events, int timeoutMs, std::chrono::steady_clock::time_point deadline) const;
+    bool pauseUnlessAborted(int milliseconds) const;
     void closeLocked(std::unique_lock<std::mutex>& lock);
     bool reportIdWanted(uint8_t id, HidReportType type) const;
 
@@ -153,6 +161,7 @@ private:
     bool readable_ = false;
     bool writable_ = false;
     int lastOpenError_ = 0;
+    int foreignPauseMs_ = 0;
 
     std::string path_;
     HidAttributes attributes_;

@@ -6,6 +6,10 @@
 
 namespace {
 constexpr const char* kStopTrace = "键盘同步线程设定退出";
+// The consumer collection shares its interface with the command collection, so this reader also
+// gets every answer to every command (800 a second while frames stream). It takes them in
+// batches; a notice of ours waits at most this long, far below the 100 ms re-read debounce.
+constexpr int kForeignReportPauseMs = 10;
 }
 
 void KeyboardListener::run(StopEvent& stop) {
@@ -64,6 +68,7 @@ bool KeyboardListener::findAndListen(StopEvent& stop) {
 
 void KeyboardListener::listen(StopEvent& stop) {
     const std::string path = transport_.path();
+    transport_.setForeignReportPause(kForeignReportPauseMs);
     for (;;) {
         if (stop.wait(std::chrono::milliseconds(1)) || aborted_.load()) return;
         std::vector<uint8_t>& report = transport_.reportBuffer(HidReportType::Input);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -147,6 +148,64 @@ TEST_F(TransportOnBus, EachCollectionSeesOnlyItsOwnReports) {
     EXPECT_EQ(command.write(foreign, 64, &done, 100), 0);
     uint8_t request[64] = {4};
     EXPECT_EQ(consumer.write(request, 64, &done, 100), 0);
+}
+
+// A listener on the consumer collection that batches the command answers it also gets: its own
+// report still comes, none is lost behind a burst of answers, and an abort ends the pause.
+TEST_F(TransportOnBus, ForeignReportPauseLosesNothingAndEndsOnAbort) {
+    ASSERT_TRUE(bus.plug("kb"));
+    HidTransport consumer(roots()), command(roots());
+    ASSERT_EQ(consumer.open(findPath(dir.path(), 0x751D, 3), true, false, true, false), 1);
+    ASSERT_EQ(command.open(findPath(dir.path(), 0x751D, 4), true, true, true, false), 1);
+    consumer.setForeignReportPause(10);
+
+    std::mutex mutex;
+    std::vector<uint16_t> usages;
+    auto heard = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return usages.size();
+    };
+    std::thread listener([&] {
+        std::vector<uint8_t>& report = consumer.reportBuffer(HidReportType::Input);
+        size_t done = 0;
+        while (consumer.read(report.data(), report.size(), &done, kHidInfinite) == 1) {
+            EXPECT_EQ(report[0], 3) << "an answer to a command was handed to the consumer reader";
+            consumer.unpackInput(report.data(), report.size(), HidReportType::Input);
+            std::lock_guard<std::mutex> lock(mutex);
+            usages.push_back(consumer.dataItems(HidReportType::Input)[0].usageList[0]);
+        }
+    });
+    // Three rounds of 40 answers, each followed by a notice.
+    CommandReport request {};
+    request.reportId = kCommandReportId;
+    request.command = CmdReadDeviceInfo;
+    request.length = DeviceChannel::kDeviceInfoSize;
+    sealCommandReport(request);
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 40; ++i) {
+            ASSERT_EQ(command.write(request.bytes(), kCommandReportSize, nullptr, 1000), 1);
+            uint8_t answer[64];
+            ASSERT_EQ(command.read(answer, sizeof answer, nullptr, 1000), 1);
+        }
+        ASSERT_TRUE(bus.notify("kb", round == 1 ? 0x0402 : 0x0401));
+    }
+    const auto start = Clock::now();
+    while (heard() < 6 && msSince(start) < 3000) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Answers keep coming while the reader pauses; the abort still ends it at once.
+    std::thread more([&] {
+        for (int i = 0; i < 20; ++i) {
+            command.write(request.bytes(), kCommandReportSize, nullptr, 1000);
+            uint8_t answer[64];
+            command.read(answer, sizeof answer, nullptr, 1000);
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const auto aborted = Clock::now();
+    consumer.abort();
+    listener.join();
+    more.join();
+    EXPECT_LT(msSince(aborted), 200);
+    EXPECT_EQ(usages, (std::vector<uint16_t>{0x0401, 0, 0x0402, 0, 0x0401, 0}));
 }
 
 TEST(VirtualBusDirectory, RefusesDirectoriesOthersCanUse) {
