@@ -63,6 +63,10 @@ void CMainWnd::startProgramWatchers() {}
 void CMainWnd::removeKeyHook() {
     if (keyboardFeatures_) keyboardFeatures_->keyPage().cancelCapture();
 }
+// The X11 grab itself takes the focus from the window; that deactivation is not the user's.
+bool CMainWnd::captureExplainsDeactivation() {
+    return keyboardFeatures_ && keyboardFeatures_->capture().explainsDeactivation();
+}
 void CMainWnd::endMacroRecording() {}
 // Messages 0x0801..0x0804 and 0x0810..0x0813 from the input hook.
 void CMainWnd::hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {

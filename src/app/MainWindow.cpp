@@ -219,7 +219,8 @@ void CMainWnd::closeEvent(QCloseEvent* event) {
 }
 
 void CMainWnd::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) removeKeyHook();
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && !captureExplainsDeactivation())
+        removeKeyHook();
     QWidget::changeEvent(event);
 }
 
@@ -231,6 +232,8 @@ void CMainWnd::showEvent(QShowEvent* event) {
         // A move to a screen of another density: lay the window out again.
         connect(handle, &QWindow::screenChanged, this, [this] { relayout(); });
     }
+    // The key capture watches this window's focus while it holds the keyboard (X11).
+    keyboard().capture().setOwnerWindow(uintptr_t(winId()));
 }
 
 void CMainWnd::paintEvent(QPaintEvent* event) {

@@ -150,6 +150,7 @@ public:
     void openSkinPicker(ui::ControlHandle anchor) override;
     void startTimer(int id, int milliseconds) override { setTimer(id, milliseconds); }
     void removeKeyHook() override;
+    bool captureExplainsDeactivation();
     void endMacroRecording() override;
     void setDisplayScale(int percent) override;
     void showMessage(const std::string& key) override;

@@ -99,6 +99,14 @@ public:
     // Removes both parts; events stop at once. Safe to call from inside a sink.
     void remove();
 
+    // The native window the capture serves (on X11 the main window's id). A backend whose grab
+    // takes the focus from that window watches it, so that the user going elsewhere still ends
+    // the capture.
+    virtual void setOwnerWindow(uintptr_t window) { (void)window; }
+    // True while the window's loss of activation is the backend's own doing: the X server reports
+    // a keyboard grab to the focused window as the focus leaving it.
+    virtual bool explainsDeactivation() const { return false; }
+
     HookMode mode() const { return mode_; }
     bool keyboardInstalled() const { return keyboard_; }
     bool mouseInstalled() const { return mouse_; }

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/linux/x11/X11InputCapture.h"
 
@@ -24,9 +26,18 @@ void ensureApp() {
     if (!QCoreApplication::instance()) new QApplication(argc, argv);
 }
 
+// Xvfb now and then resets a connection made just after another one closed: try again.
+Display* openDisplay() {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr)) return display;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return nullptr;
+}
+
 // Another program: a window that has the input focus and counts the key presses it gets.
 struct OtherClient {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     Window window = 0;
     OtherClient() {
         if (!display) return;
@@ -113,5 +124,46 @@ TEST(X11InputCapture, GrabWithholdsKeysFromOtherClientsAndTranslatesThem) {
     EXPECT_EQ(other.presses(), 1);
     QCoreApplication::processEvents();
     EXPECT_TRUE(seen.empty());
+}
+// The grab shows to the focused window as a loss of focus; for our own window that is not the
+// user leaving. The focus moving to another window while we hold the grab is, and ends capture.
+TEST(X11InputCapture, OwnGrabKeepsCaptureAndFocusElsewhereEndsIt) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    ensureApp();
+    std::unique_ptr<X11InputCapture> capture = X11InputCapture::open();
+    ASSERT_TRUE(capture);
+    OtherClient owner;  // stands for our main window: it has the focus
+    ASSERT_TRUE(owner.display);
+    capture->setOwnerWindow(uintptr_t(owner.window));
+    capture->setKeySink([](uint32_t, const CapturedKey&) {});
+    EXPECT_FALSE(capture->explainsDeactivation());
+
+    ASSERT_TRUE(capture->install(HookMode::KeyboardSingleKey, true, false));
+    ASSERT_TRUE(pumpUntil([&] { return capture->grabbed(); }));
+    // Let the grab's focus-out reach the capture: it must not end anything.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 150) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(capture->keyboardInstalled());
+    EXPECT_TRUE(capture->explainsDeactivation());
+
+    // Another program's window takes the focus (as a click and the window manager would do).
+    const Window elsewhere = XCreateSimpleWindow(owner.display, DefaultRootWindow(owner.display), 60, 0, 50, 50, 0, 0, 0);
+    XSelectInput(owner.display, elsewhere, KeyPressMask);
+    XMapWindow(owner.display, elsewhere);
+    XSync(owner.display, False);
+    XSetInputFocus(owner.display, elsewhere, RevertToParent, CurrentTime);
+    XSync(owner.display, False);
+    ASSERT_TRUE(pumpUntil([&] { return !capture->keyboardInstalled(); }));
+    EXPECT_FALSE(capture->grabbed());
+    EXPECT_FALSE(capture->explainsDeactivation());
+
+    // The keyboard is free again: the window with the focus gets its keys.
+    const KeyCode b = XKeysymToKeycode(owner.display, XK_b);
+    XTestFakeKeyEvent(owner.display, b, True, 0);
+    XTestFakeKeyEvent(owner.display, b, False, 0);
+    XSync(owner.display, False);
+    XEvent event;
+    EXPECT_TRUE(XCheckWindowEvent(owner.display, elsewhere, KeyPressMask, &event));
 }
 #endif

@@ -2,6 +2,8 @@
 
 #include <QSocketNotifier>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 #include "keys/LinuxKeyMap.h"
 #include "platform/DebugLog.h"
@@ -13,11 +15,14 @@
 namespace {
 constexpr int kGrabAttempts = 20;
 constexpr int kGrabRetryMs = 25;
+constexpr int kOpenAttempts = 5;
+constexpr int kOpenRetryMs = 10;
 }  // namespace
 
 struct X11InputCapture::Impl {
     Display* display = nullptr;
     Window root = 0;
+    Window owner = 0;  // the window whose focus we watch; 0: none
     std::unique_ptr<QSocketNotifier> notifier;
     std::unique_ptr<QTimer> retry;
     int attemptsLeft = 0;
@@ -26,7 +31,13 @@ struct X11InputCapture::Impl {
 };
 
 std::unique_ptr<X11InputCapture> X11InputCapture::open(const char* displayName) {
-    Display* display = XOpenDisplay(displayName);
+    // A server may reset a connection made right after another client left (Xvfb does, now and
+    // then); a few quick attempts tell that from a display that is not there.
+    Display* display = nullptr;
+    for (int attempt = 0; attempt < kOpenAttempts && !display; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMs));
+        display = XOpenDisplay(displayName);
+    }
     if (!display) return nullptr;
     auto impl = std::make_unique<Impl>();
     impl->display = display;
@@ -53,6 +64,14 @@ X11InputCapture::~X11InputCapture() {
 }
 
 bool X11InputCapture::grabbed() const { return impl_->grabbed; }
+
+void X11InputCapture::setOwnerWindow(uintptr_t window) {
+    if (impl_->owner == Window(window)) return;
+    impl_->owner = Window(window);
+    // Another client may listen to a window's focus changes too; Qt's own selection is not touched.
+    if (impl_->owner) XSelectInput(impl_->display, impl_->owner, FocusChangeMask);
+    XFlush(impl_->display);
+}
 
 bool X11InputCapture::startKeyboard() {
     impl_->wanted = true;
@@ -84,13 +103,27 @@ void X11InputCapture::stopKeyboard() {
     impl_->retry->stop();
     if (impl_->grabbed) XUngrabKeyboard(impl_->display, CurrentTime);
     impl_->grabbed = false;
-    XFlush(impl_->display);
+    // A round trip: once this returns, the server has let the keyboard go, and the next key
+    // reaches the focused window (a flush alone could let it overtake the release).
+    XSync(impl_->display, False);
 }
 
 void X11InputCapture::readEvents() {
     while (XPending(impl_->display) > 0) {
         XEvent event;
         XNextEvent(impl_->display, &event);
+        if (event.type == FocusOut) {
+            // Our own grab shows as mode NotifyGrab and is ignored. The focus moving while we hold
+            // the grab (mode NotifyWhileGrabbed) is the user going elsewhere: capture ends, as it
+            // does when the window is deactivated.
+            const XFocusChangeEvent& focus = event.xfocus;
+            if (impl_->grabbed && focus.window == impl_->owner && focus.mode == NotifyWhileGrabbed &&
+                focus.detail != NotifyInferior && focus.detail != NotifyPointer) {
+                remove();
+                return;
+            }
+            continue;
+        }
         if (event.type != KeyPress && event.type != KeyRelease) continue;
         if (!impl_->grabbed) continue;
         const XKeyEvent& key = event.xkey;

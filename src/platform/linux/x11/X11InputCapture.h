@@ -9,7 +9,8 @@
 // The grab can be refused for a moment (another client, or one of our own popups that is closing,
 // still holds one); installing then keeps trying for about half a second and the key part counts
 // as installed meanwhile. Key repeat reaches us as repeated presses without releases, as a
-// keyboard hook sees it. The mouse part (macro recording through XRecord) is not provided yet:
+// keyboard hook sees it. Our own window sees the grab as a loss of focus; that loss does not end
+// the capture, while the focus going to another window during the grab does. The mouse part (macro recording through XRecord) is not provided yet:
 // installing it fails.
 #pragma once
 
@@ -26,6 +27,10 @@ public:
 
     // Whether the server has granted the grab (false while a refused grab is being retried).
     bool grabbed() const;
+    // Watches the window's focus: while we hold the grab, the focus moving to another window
+    // (a click on another program, the window manager) ends the capture.
+    void setOwnerWindow(uintptr_t window) override;
+    bool explainsDeactivation() const override { return grabbed(); }
 
 protected:
     bool startKeyboard() override;
