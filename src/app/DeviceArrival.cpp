@@ -1,6 +1,7 @@
 // The main window's side of device arrival and removal (messages 0x0C12 and 0x0C13, sent by the
 // device watcher, which waits for them). Only the keyboard family (kind 1) is handled. The window
 // never closes because a device went away.
+#include "app/AppLog.h"
 #include "app/MainWindow.h"
 #include "platform/DebugLog.h"
 
@@ -53,6 +54,7 @@ void CMainWnd::deviceArrived(uint16_t kind, uint16_t subDevice) {
         setTimer(timer::Repaint, 100);
         ui_.setVisible("kb_tab_panel", true);
         show();
+        debugLog("keyboard arrival: read and shown " + std::to_string(msSinceProgramStart()) + " ms after start");
         return;
     }
     if (subDevice == kSubKeyboardConsumer) {
