@@ -8,27 +8,7 @@
 #   bench/measure_arrival.sh [BUILD_DIR]     (default: build)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-build="${1:-build}"
-program="$build/bin/zelkar"
-vhid="$build/sim/zelkar-vhid"
-[ -x "$program" ] && [ -x "$vhid" ] || { echo "build the zelkar and zelkar-vhid targets first" >&2; exit 2; }
-
-work="$(mktemp -d /tmp/zelkar-arrival.XXXXXX)"
-pids=()
-cleanup() {
-  exec 3>&- 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -p "$work/run" "$work/home"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" QT_QPA_PLATFORM=offscreen
-export QT_LOGGING_RULES="zelkar.debug=true"
-unset ZELKAR_DEBUG
-
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+source bench/common.sh
 count() { grep -c "$2" "$1" 2>/dev/null || true; }
 wait_count() {  # FILE TEXT N TIMEOUT_MS: until TEXT has appeared N times
   local deadline=$(( $(now_ms) + $4 ))
