@@ -87,6 +87,9 @@ public:
     intptr_t send(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
     // Queues the message; its handler runs later on the UI thread (unless Shutdown came first).
     void post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+    // Runs call on the UI thread, later, from any thread. The call travels in an event that the
+    // UI thread alone deletes: the caller lets go of it as it posts.
+    void runOnUiThread(std::function<void()> call);
 
     // ---- timers, by id ----
     // (Re)starts timer id with the period; from another thread the start is queued.
@@ -165,6 +168,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void customEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -1,4 +1,6 @@
 // The main window's messages: send and post, the message table, the Show policy.
+#include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
 #include <QTimer>
 #include <string>
@@ -25,18 +27,15 @@ intptr_t CMainWnd::send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (QThread::currentThread() == thread()) return dispatch(message, wParam, lParam);
 
     auto pending = std::make_shared<PendingSend>();
-    QMetaObject::invokeMethod(
-        this,
-        [this, pending, message, wParam, lParam] {
-            const intptr_t result = closing_.load() ? 0 : dispatch(message, wParam, lParam);
-            {
-                std::lock_guard<std::mutex> lock(sendMutex_);
-                pending->done = true;
-                pending->result = result;
-            }
-            sendDone_.notify_all();
-        },
-        Qt::QueuedConnection);
+    runOnUiThread([this, pending, message, wParam, lParam] {
+        const intptr_t result = closing_.load() ? 0 : dispatch(message, wParam, lParam);
+        {
+            std::lock_guard<std::mutex> lock(sendMutex_);
+            pending->done = true;
+            pending->result = result;
+        }
+        sendDone_.notify_all();
+    });
     std::unique_lock<std::mutex> lock(sendMutex_);
     sendDone_.wait(lock, [&] { return pending->done || closing_.load(); });
     return pending->done ? pending->result : 0;
@@ -44,12 +43,38 @@ intptr_t CMainWnd::send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 void CMainWnd::post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (closing_.load()) return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, message, wParam, lParam] {
-            if (!closing_.load()) dispatch(message, wParam, lParam);
-        },
-        Qt::QueuedConnection);
+    runOnUiThread([this, message, wParam, lParam] {
+        if (!closing_.load()) dispatch(message, wParam, lParam);
+    });
+}
+
+namespace {
+
+// A call handed to the UI thread. Qt deletes a posted event in the receiver's thread once it has
+// been delivered, so the poster never touches it again (a queued functor, by contrast, may be
+// released last by the posting thread, behind synchronisation that Qt's own atomics hide).
+class CallEvent : public QEvent {
+public:
+    static QEvent::Type kind() {
+        static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+        return type;
+    }
+    explicit CallEvent(std::function<void()> call) : QEvent(kind()), call_(std::move(call)) {}
+    void run() { call_(); }
+
+private:
+    std::function<void()> call_;
+};
+
+}  // namespace
+
+void CMainWnd::runOnUiThread(std::function<void()> call) {
+    QCoreApplication::postEvent(this, new CallEvent(std::move(call)));
+}
+
+void CMainWnd::customEvent(QEvent* event) {
+    if (event->type() == CallEvent::kind()) static_cast<CallEvent*>(event)->run();
+    else QWidget::customEvent(event);
 }
 
 // Shutdown: no handler runs any more, and every send that waits for one returns 0.

@@ -26,8 +26,7 @@ void flushRecord(std::atomic<bool>& dirty, DeviceChannel& channel, const std::ar
 
 void CMainWnd::setTimer(int id, int milliseconds) {
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(
-            this, [this, id, milliseconds] { setTimer(id, milliseconds); }, Qt::QueuedConnection);
+        runOnUiThread([this, id, milliseconds] { setTimer(id, milliseconds); });
         return;
     }
     if (closing_.load()) return;
@@ -114,7 +113,7 @@ void CMainWnd::onTimer(int id) {
 void CMainWnd::markDirty(DeviceKind device) {
     flagOf(device).store(true);
     if (QThread::currentThread() == thread()) armFlush();
-    else QMetaObject::invokeMethod(this, [this] { armFlush(); }, Qt::QueuedConnection);
+    else runOnUiThread([this] { armFlush(); });
 }
 
 bool CMainWnd::isDirty(DeviceKind device) const {

@@ -42,7 +42,8 @@ TEST(EndToEnd, TheProgramFollowsTheKeyboardFamily) {
                                           "QT_QPA_PLATFORM=offscreen"};
     Child bus({emulator, "--devices", "kb,small,companion", "--wire-log", wire}, env);
     std::this_thread::sleep_for(300ms);
-    Child zelkar({program}, env);
+    Child zelkar({program}, env, home.file("zelkar.log"));
+    OutputOnFailure programOutput{home.file("zelkar.log")};
 
     // Waits (generously: sanitizer builds are slow) until the wire log satisfies check.
     auto waitFor = [&](auto check, std::chrono::milliseconds limit) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <iostream>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -15,16 +16,19 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/TestSupport.h"
 
 extern "C" char** environ;
 
 namespace e2e {
 
-// A child process with its standard input on a pipe we write to.
+// A child process with its standard input on a pipe we write to; its output goes to outputPath
+// (nowhere when empty), for the test to show when it fails.
 class Child {
 public:
-    Child(std::vector<std::string> argv, const std::vector<std::string>& extraEnv) {
+    Child(std::vector<std::string> argv, const std::vector<std::string>& extraEnv, const std::string& outputPath = {}) {
         // Our own values replace the inherited ones (the first of two equal names would win).
         std::vector<std::string> env = extraEnv;
         for (char** e = environ; *e; ++e) {
@@ -43,9 +47,10 @@ public:
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(in[0], 0);
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
+            const int output = outputPath.empty() ? ::open("/dev/null", O_WRONLY)
+                                                  : ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(output, 1);
+            ::dup2(output, 2);
             ::execve(args[0], args.data(), envp.data());
             ::_exit(127);
         }
@@ -62,6 +67,7 @@ public:
             ::waitpid(pid_, nullptr, 0);
         }
     }
+    bool running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
     void say(const std::string& line) {
         const std::string text = line + "\n";
         [[maybe_unused]] ssize_t n = ::write(input_, text.data(), text.size());
@@ -70,6 +76,27 @@ public:
 private:
     pid_t pid_ = -1;
     int input_ = -1;
+};
+
+// The last lines of a file, for a failure message.
+inline std::string tailOf(const std::string& path, size_t lines = 40) {
+    std::ifstream in(path);
+    std::vector<std::string> kept;
+    for (std::string line; std::getline(in, line);) {
+        kept.push_back(line);
+        if (kept.size() > lines) kept.erase(kept.begin());
+    }
+    std::string text;
+    for (const std::string& line : kept) text += line + "\n";
+    return text;
+}
+
+// Shows the end of a child's output when the test has failed by the time it goes out of scope.
+struct OutputOnFailure {
+    std::string path;
+    ~OutputOnFailure() {
+        if (::testing::Test::HasFailure()) std::cerr << "---- the end of " << path << ":\n" << tailOf(path, 150);
+    }
 };
 
 struct Report {
