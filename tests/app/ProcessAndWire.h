@@ -78,6 +78,18 @@ private:
     int input_ = -1;
 };
 
+// Polls check every 50 ms until it holds or the limit passes (limits are generous: sanitizer
+// builds are slow); answers whether it held.
+template <typename Check>
+bool waitUntil(Check check, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < until) {
+        if (check()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
 // The last lines of a file, for a failure message.
 inline std::string tailOf(const std::string& path, size_t lines = 40) {
     std::ifstream in(path);

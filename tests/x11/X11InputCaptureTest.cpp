@@ -1,4 +1,4 @@
-// The X11 backend on a real X server (Xvfb in CI: run under xvfb-run; skipped without a display):
+// The X11 backend on a real X server (test.sh starts a private Xvfb; skipped without a display):
 // while capturing, the keys go to us and not to the focused window of another client; the locks
 // keep working; after removal the other client gets its keys again.
 #ifdef ZELKAR_HAVE_X11
@@ -6,15 +6,13 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "platform/linux/x11/X11InputCapture.h"
+#include "x11/XTestSupport.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -26,14 +24,7 @@ void ensureApp() {
     if (!QCoreApplication::instance()) new QApplication(argc, argv);
 }
 
-// Xvfb now and then resets a connection made just after another one closed: try again.
-Display* openDisplay() {
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        if (Display* display = XOpenDisplay(nullptr)) return display;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return nullptr;
-}
+using xtest::openDisplay;
 
 bool displayReachable() {
     if (!std::getenv("DISPLAY")) return false;
@@ -66,12 +57,7 @@ struct OtherClient {
             if (event.type == KeyPress) ++count;
         return count;
     }
-    void tap(KeySym symbol) {
-        const KeyCode code = XKeysymToKeycode(display, symbol);
-        XTestFakeKeyEvent(display, code, True, 0);
-        XTestFakeKeyEvent(display, code, False, 0);
-        XSync(display, False);
-    }
+    void tap(KeySym symbol) { xtest::tapKey(display, symbol); }
 };
 
 template <typename Done>
@@ -166,10 +152,7 @@ TEST(X11InputCapture, OwnGrabKeepsCaptureAndFocusElsewhereEndsIt) {
     EXPECT_FALSE(capture->explainsDeactivation());
 
     // The keyboard is free again: the window with the focus gets its keys.
-    const KeyCode b = XKeysymToKeycode(owner.display, XK_b);
-    XTestFakeKeyEvent(owner.display, b, True, 0);
-    XTestFakeKeyEvent(owner.display, b, False, 0);
-    XSync(owner.display, False);
+    owner.tap(XK_b);
     XEvent event;
     EXPECT_TRUE(XCheckWindowEvent(owner.display, elsewhere, KeyPressMask, &event));
 }

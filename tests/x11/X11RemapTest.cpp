@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/ProcessAndWire.h"
+#include "x11/XTestSupport.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -20,14 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace e2e;
-
-Display* openDisplay() {
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        if (Display* display = XOpenDisplay(nullptr)) return display;
-        std::this_thread::sleep_for(10ms);
-    }
-    return nullptr;
-}
 
 // The program's main window: a viewable top-level window of that title.
 Window findWindow(Display* display, const char* title) {
@@ -69,7 +62,7 @@ TEST(EndToEndOnX11, AKeyRemappedByPressingAKeyReachesTheKeyboard) {
     const std::string build = std::getenv("ZELKAR_BINARY_DIR");
     const std::string program = build + "/bin/zelkar", emulator = build + "/sim/zelkar-vhid";
     if (::access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << program;
-    std::unique_ptr<Display, int (*)(Display*)> connection(openDisplay(), XCloseDisplay);
+    std::unique_ptr<Display, int (*)(Display*)> connection(xtest::openDisplay(), XCloseDisplay);
     if (!connection) GTEST_SKIP() << "the display cannot be reached";
     Display* display = connection.get();
 
@@ -84,18 +77,10 @@ TEST(EndToEndOnX11, AKeyRemappedByPressingAKeyReachesTheKeyboard) {
     Child zelkar({program}, env, home.file("zelkar.log"));
     OutputOnFailure programOutput{home.file("zelkar.log")};
 
-    auto waitFor = [](auto check, std::chrono::milliseconds limit) {
-        const auto until = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < until) {
-            if (check()) return true;
-            std::this_thread::sleep_for(50ms);
-        }
-        return false;
-    };
     // The window is up and the keyboard has been read twice (arrival, then 500 ms later).
     Window window = 0;
-    ASSERT_TRUE(waitFor([&] { return (window = findWindow(display, "ZELKAR Driver")) != 0; }, 20s));
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(waitUntil([&] { return (window = findWindow(display, "ZELKAR Driver")) != 0; }, 20s));
+    ASSERT_TRUE(waitUntil([&] {
         const std::vector<uint8_t> c = commandsOf(sentTo(readWire(wire), "kb"));
         return std::count(c.begin(), c.end(), 18) > 8;
     }, 20s));
@@ -113,10 +98,7 @@ TEST(EndToEndOnX11, AKeyRemappedByPressingAKeyReachesTheKeyboard) {
         std::this_thread::sleep_for(400ms);
     };
     auto tap = [&](KeySym symbol) {
-        const KeyCode code = XKeysymToKeycode(display, symbol);
-        XTestFakeKeyEvent(display, code, True, 0);
-        XTestFakeKeyEvent(display, code, False, 0);
-        XSync(display, False);
+        xtest::tapKey(display, symbol);
         std::this_thread::sleep_for(150ms);
     };
     click(245, 64);   // the key tab
@@ -129,7 +111,7 @@ TEST(EndToEndOnX11, AKeyRemappedByPressingAKeyReachesTheKeyboard) {
     click(667, 318);  // save to device
 
     std::map<unsigned, uint8_t> written;
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(waitUntil([&] {
         written = keyTableBytes(readWire(wire), "kb", 9, true, beforeSave);
         return written.size() >= 378;
     }, 20s)) << "no key table was written";
