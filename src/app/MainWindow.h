@@ -33,7 +33,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/LightingPhase.h"
+#include "lighting/LightingPhase.h"
 #include "app/NotificationRouter.h"
 #include "app/SkinChange.h"
 #include "app/WindowMessages.h"

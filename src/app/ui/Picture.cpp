@@ -21,6 +21,14 @@ void PictureUI::setOverlayAlpha(int alpha) {
     update();
 }
 
+void PictureUI::setOverlay(Argb colour, int alpha) {
+    alpha = std::clamp(alpha, 0, 255);
+    const bool shows = alpha != overlayAlpha_ || (alpha > 0 && ((colour ^ overlayColor_) & 0x00FFFFFFu) != 0);
+    overlayColor_ = colour;
+    overlayAlpha_ = alpha;
+    if (shows) update();
+}
+
 QSize PictureUI::sizeHint() const {
     const QPixmap pixmap = skinPixmap(looks.bkImage);
     return pixmap.isNull() ? QSize(16, 16) : pixmap.size();

@@ -17,6 +17,8 @@ public:
     // The overlay's red, green and blue come from colour; its alpha is overlayAlpha().
     void setOverlayColor(Argb colour);
     void setOverlayAlpha(int alpha);  // clamped to 0..255
+    // Both at once; repaints only when what shows changes (the colour does not show at alpha 0).
+    void setOverlay(Argb colour, int alpha);
     Argb overlayColor() const { return overlayColor_; }
     int overlayAlpha() const { return overlayAlpha_; }
     bool isHot() const { return hot_; }

@@ -116,6 +116,9 @@ public:
     void setOverlayAlpha(const std::string& name, int alpha);  // 0..255; 0 shows no overlay
     Argb overlayColor(const std::string& name) const;
     int overlayAlpha(const std::string& name) const;
+    // Both at once, for one picture found earlier by handle(): the lighting preview sets 132 of
+    // them up to 100 times a second and repaints only a picture whose look changed.
+    void setOverlay(ControlHandle picture, Argb colour, int alpha);
 
     // ---- user data ----
     void setUserData(const std::string& name, const std::string& data);

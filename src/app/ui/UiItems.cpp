@@ -262,6 +262,12 @@ void Ui::setOverlayAlpha(const std::string& name, int alpha) {
     if (auto* picture = c ? qobject_cast<PictureUI*>(c->widget.data()) : nullptr) picture->setOverlayAlpha(alpha);
 }
 
+void Ui::setOverlay(ControlHandle handle, Argb colour, int alpha) {
+    Control* c = impl_->fromHandle(handle);
+    if (auto* picture = c && c->kind == Kind::Picture ? qobject_cast<PictureUI*>(c->widget.data()) : nullptr)
+        picture->setOverlay(colour, alpha);
+}
+
 Argb Ui::overlayColor(const std::string& name) const {
     const Control* c = impl_->find(name, {Kind::Picture}, "overlayColor");
     auto* picture = c ? qobject_cast<PictureUI*>(c->widget.data()) : nullptr;
