@@ -17,6 +17,7 @@
 
 #include <array>
 #include <atomic>
+#include <bitset>
 #include <cstdint>
 #include <mutex>
 
@@ -60,7 +61,8 @@ public:
     void markRipple(int picture) override;
     // Timer 9, modes 0..7: the frame buffer becomes the preview and the wire frame (scaled by
     // each entry's alpha; roller LEDs 18 and 19 as set). false, and nothing written, while the
-    // published mode renders and sends its own frames (8, 9) or is out of range.
+    // published mode renders and sends its own frames (8, 9). A mode above 9 presents a dark
+    // frame (true), so the keyboard goes dark rather than keep a stale effect.
     bool presentFrame(WireFrame& wire);
     PreviewColour preview(int picture) const;  // 0 outside 0..131
 
@@ -83,7 +85,59 @@ public:
     PreviewColour frameEntry(int picture) const;   // frame buffer entry as 0xAARRGGBB
 
 private:
-    // (members are the implementer's)
+    // One frame's worth of the published inputs, read once at the start of a routine so the
+    // routine works on consistent values (brightness and speed already made safe).
+    struct Inputs {
+        uint8_t mode, level, speed;
+        bool left, multi;
+        uint8_t red, green, blue;
+    };
+    Inputs snapshot() const;
+
+    uint8_t step(uint8_t n, bool left);
+    void fadeStep(int picture, bool fast);
+    void rippleRender(bool multi);
+    void ripplePropagate();
+    void markCell(int picture);
+    void reset();
+    void prime();
+    void seed();
+    // Modes 5 and 6 draw the key path from fade and phase.
+    void drawFades(const Inputs& in, bool fastLadder);
+    void advanceShow(bool multi);
+    void setEntry(int picture, uint8_t r, uint8_t g, uint8_t b, uint8_t alpha);
+    void fillAll(uint8_t r, uint8_t g, uint8_t b, uint8_t alpha);
+    bool renderCustom(const Inputs& in, WireFrame& wire);
+    bool renderReactive(const Inputs& in, WireFrame& wire);
+    void addRoller(WireFrame& wire) const;
+
+    LightingPhase& counters_;
+
+    // Published inputs (UI thread writes, effect thread reads).
+    std::atomic<uint8_t> mode_{0}, brightness_{0}, speed_{0}, direction_{0}, multiColour_{0};
+    std::atomic<uint8_t> red_{0}, green_{0}, blue_{0};
+    std::atomic<bool> rollerOn_{false};
+    std::array<std::atomic<uint8_t>, 3> roller_{};
+    std::array<std::atomic<uint8_t>, kWireFrameSize> custom_{};
+    std::atomic<unsigned> breathingCycles_{0};
+
+    // Frame buffer and preview, both 0xAARRGGBB per key picture.
+    std::array<std::atomic<uint32_t>, kKeyPictures> frame_{};
+    std::array<std::atomic<PreviewColour>, kKeyPictures> preview_{};
+
+    // Pending requests. Every request after a reset commutes with the others (a prime touches
+    // only phases, a seed or a mark only sets ripple bits), and a reset overwrites all they
+    // touch, so "a reset, then a prime, a seed and these marks" is the queue in order - and it
+    // cannot overflow however fast the user clicks.
+    std::mutex requestMutex_;
+    std::atomic<bool> requestsPending_{false};
+    bool resetPending_ = false, primePending_ = false, seedPending_ = false;
+    std::bitset<kKeyPictures> marksPending_;
+
+    // Effect state: the effect thread's alone.
+    uint8_t step_ = 0, stage_ = 0, hue_ = 0;
+    std::array<uint8_t, kKeyPictures> fade_{}, phase_{};
+    std::array<std::array<uint8_t, 23>, 4> ripple_{};
 };
 
 }  // namespace lighting
