@@ -13,7 +13,7 @@ namespace {
 
 constexpr const char* kHelp =
     "ok commands: plug DEV | unplug DEV | notify DEV USAGE | peek DEV AREA OFFSET LENGTH | "
-    "poke DEV AREA OFFSET HEX | fault DEV KIND [ARG...] | devices | help | quit; "
+    "poke DEV AREA OFFSET HEX | frame DEV | fault DEV KIND [ARG...] | devices | help | quit; "
     "DEV: kb small companion mouse pad; AREA: info defaultkeys settings keys macro recoil frame; "
     "KIND: drop N, delay N MS, status CMD STATUS [NTH], unplug-after N, wrong-id N, short N, clear";
 
@@ -106,7 +106,7 @@ std::string ControlConsole::execute(const std::string& line, bool* quit) {
         return s;
     }
     const bool known = cmd == "plug" || cmd == "unplug" || cmd == "notify" || cmd == "peek" ||
-                       cmd == "poke" || cmd == "fault";
+                       cmd == "poke" || cmd == "frame" || cmd == "fault";
     if (!known) return error("unknown command '" + cmd + "' (try help)");
     if (w.size() < 2) return error("usage: " + cmd + " DEV ...");
     const std::string& dev = w[1];
@@ -116,6 +116,12 @@ std::string ControlConsole::execute(const std::string& line, bool* quit) {
         if (w.size() != 2) return error("usage: " + cmd + " DEV");
         const bool ok = cmd == "plug" ? bus_.plug(dev, &why) : bus_.unplug(dev, &why);
         return ok ? "ok " + cmd + "ged " + dev : error(why);
+    }
+    if (cmd == "frame") {
+        if (w.size() != 2) return error("usage: frame DEV");
+        std::vector<uint8_t> bytes;
+        if (!bus_.lastFrame(dev, &bytes, &why)) return error(why);
+        return "ok frame " + dev + " " + toHex(bytes);
     }
     if (cmd == "notify") {
         uint64_t usage;

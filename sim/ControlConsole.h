@@ -5,6 +5,7 @@
 //   notify DEV USAGE                  consumer press + release      -> ok notified DEV 0x0401
 //   peek DEV AREA OFFSET LENGTH       read onboard memory           -> ok <hex>
 //   poke DEV AREA OFFSET HEX          write onboard memory          -> ok poked N bytes
+//   frame DEV                         last complete lighting frame  -> ok frame kb <792 hex digits>
 //   fault DEV KIND [ARG...]           arm a fault (kinds below)     -> ok fault KIND on DEV
 //   devices                           list plugged devices          -> ok plugged: kb small
 //   help                              list the commands             -> ok ...

@@ -95,6 +95,10 @@ CommandReport DeviceModel::answer(const uint8_t* request) {
         break;
     case Access::Write:
         status = length == 0 ? kStatusMalformed : writeArea(rule->area, address, length, request + 8);
+        if (rule->area == Area::Frame) {
+            if (status == kStatusOk) frameChunkWritten(address, length);
+            else runFilled_ = kNoRun;
+        }
         break;
     }
     if (status != kStatusOk) return statusAnswer(request, status);
@@ -120,6 +124,29 @@ uint8_t DeviceModel::writeArea(Area a, uint32_t address, uint8_t length, const u
     if (address + length > limit) return kStatusOutOfRange;
     std::memcpy(mem.data() + address, data, length);
     return kStatusOk;
+}
+
+void DeviceModel::frameChunkWritten(uint32_t address, uint8_t length) {
+    if (address == 0) runFilled_ = 0;
+    if (runFilled_ == kNoRun) return;
+    if (address == runFilled_ || address == runLastChunk_) {
+        runLastChunk_ = address;
+        runFilled_ = address + length;
+    } else {
+        runFilled_ = kNoRun;  // a chunk went missing: this run can never be whole
+        return;
+    }
+    if (runFilled_ == area(Area::Frame).size()) {
+        lastFrame_ = area(Area::Frame);
+        ++frames_;
+        runFilled_ = kNoRun;
+    }
+}
+
+void DeviceModel::forgetFrame() {
+    runFilled_ = kNoRun;
+    runLastChunk_ = kNoRun;
+    lastFrame_.reset();
 }
 
 bool DeviceModel::peek(Area a, size_t offset, size_t length, std::vector<uint8_t>* out) const {
@@ -149,11 +176,13 @@ std::string DeviceModel::rangeProblem(Area a, size_t offset, size_t length) cons
 void DeviceModel::factoryReset() {
     for (Area a : {Area::Settings, Area::Keys, Area::Macro, Area::Recoil, Area::Frame})
         areas_[size_t(a)] = factoryContents(*def_, a);
+    forgetFrame();
     ++resets_;
 }
 
 void DeviceModel::restoreAll() {
     for (size_t i = 0; i < kAreaCount; ++i) areas_[i] = factoryContents(*def_, Area(i));
+    forgetFrame();
 }
 
 }  // namespace sim

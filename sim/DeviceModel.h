@@ -16,6 +16,12 @@
 // the device accepts it with either zeros there or a correct checksum, answers once and restores
 // the writable areas (settings, keys, macro, recoil, frame) to their factory contents.
 //
+// Lighting frames: the keyboard shows a frame only once all of it has arrived. A frame is one
+// run of command 18 chunks that starts at address 0 and continues, chunk after chunk, each at
+// the end of the one before, until the frame area is full; the same chunk sent again (a retry)
+// keeps the run going. A chunk anywhere else, or a refused one, breaks the run, and a broken or
+// unfinished run never replaces the last complete frame. Command 13 forgets the frame too.
+//
 // Not thread-safe: the bus serialises calls.
 #pragma once
 
@@ -68,15 +74,28 @@ public:
 
     unsigned resetCount() const { return resets_; }
 
+    // The last complete lighting frame (kFrameSize bytes), or nothing when none has arrived
+    // since the device was made or reset; frameCount() counts the complete frames.
+    const std::optional<std::vector<uint8_t>>& lastFrame() const { return lastFrame_; }
+    unsigned frameCount() const { return frames_; }
+
 private:
     CommandReport answer(const uint8_t* request);
     uint8_t readArea(Area a, uint32_t address, uint8_t length, uint8_t* out) const;
     uint8_t writeArea(Area a, uint32_t address, uint8_t length, const uint8_t* data);
+    void frameChunkWritten(uint32_t address, uint8_t length);
+    void forgetFrame();
 
     const DeviceDefinition* def_;
     std::string name_;
     std::vector<uint8_t> areas_[kAreaCount];
     unsigned resets_ = 0;
+
+    static constexpr size_t kNoRun = SIZE_MAX;
+    size_t runFilled_ = kNoRun;     // bytes of the frame under way received in order
+    size_t runLastChunk_ = kNoRun;  // where its last chunk began
+    std::optional<std::vector<uint8_t>> lastFrame_;
+    unsigned frames_ = 0;
 };
 
 }  // namespace sim

@@ -175,6 +175,30 @@ unsigned VirtualBus::resetCount(const std::string& dev) const {
     return slot->model.resetCount();
 }
 
+bool VirtualBus::lastFrame(const std::string& dev, std::vector<uint8_t>* out, std::string* why) const {
+    Slot* slot = find(dev, why);
+    if (!slot) return false;
+    std::lock_guard<std::mutex> lock(state_);
+    if (slot->model.area(Area::Frame).empty()) {
+        if (why) *why = dev + " takes no lighting frames";
+        return false;
+    }
+    const auto& frame = slot->model.lastFrame();
+    if (!frame) {
+        if (why) *why = dev + " has received no complete frame";
+        return false;
+    }
+    *out = *frame;
+    return true;
+}
+
+unsigned VirtualBus::frameCount(const std::string& dev) const {
+    Slot* slot = find(dev, nullptr);
+    if (!slot) return 0;
+    std::lock_guard<std::mutex> lock(state_);
+    return slot->model.frameCount();
+}
+
 // Every fault call: find the device, change its plan under the state lock.
 #define ZELKAR_WITH_FAULTS(statement)                  \
     Slot* slot = find(dev, nullptr);                   \

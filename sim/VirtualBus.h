@@ -71,6 +71,10 @@ public:
               std::string* why = nullptr);
     bool restoreFactory(const std::string& dev);           // every area, device information too
     unsigned resetCount(const std::string& dev) const;     // command 13 requests carried out
+    // The last complete lighting frame the device received (see DeviceModel.h). Fails when the
+    // device takes no frames or none has arrived since it was made or reset.
+    bool lastFrame(const std::string& dev, std::vector<uint8_t>* out, std::string* why = nullptr) const;
+    unsigned frameCount(const std::string& dev) const;     // complete frames received
 
     // Faults (see FaultPlan.h for their exact meaning).
     bool unplugAfter(const std::string& dev, unsigned requests);

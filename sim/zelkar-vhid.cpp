@@ -30,7 +30,7 @@ const char kUsage[] =
     "\n"
     "Control commands, one per line on standard input, each answered with one line:\n"
     "  plug DEV | unplug DEV | notify DEV USAGE | peek DEV AREA OFFSET LENGTH |\n"
-    "  poke DEV AREA OFFSET HEX | fault DEV KIND [ARG...] | devices | help | quit\n"
+    "  poke DEV AREA OFFSET HEX | frame DEV | fault DEV KIND [ARG...] | devices | help | quit\n"
     "Fault kinds: drop N | delay N MS | status CMD STATUS [NTH] | unplug-after N |\n"
     "  wrong-id N | short N | clear\n"
     "At end of input the devices stay up until SIGINT or SIGTERM.\n";

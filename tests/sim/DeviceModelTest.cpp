@@ -213,3 +213,55 @@ TEST(DeviceModel, PeekAndPokeStayInsideTheirArea) {
     EXPECT_NE(mouse.rangeProblem(Area::Info, 32, 2).find("33 bytes"), std::string::npos);
     EXPECT_NE(mouse.rangeProblem(Area::Frame, 0, 1).find("no frame"), std::string::npos);
 }
+
+TEST(DeviceModel, OnlyAWholeRunOfChunksBecomesTheShownFrame) {
+    // Chunks as (address, length); every run but the complete ones is cut short or has a gap.
+    using Run = std::vector<std::pair<uint16_t, uint8_t>>;
+    Run whole;
+    for (uint16_t a = 0; a < kFrameSize; a += 56) whole.push_back({a, uint8_t(std::min<size_t>(56, kFrameSize - a))});
+    Run retried = whole;
+    retried.insert(retried.begin() + 3, retried[2]);  // chunk 3 sent again after a lost answer
+    Run missingChunk = whole;
+    missingChunk.erase(missingChunk.begin() + 4);     // streaming was off for one chunk
+    Run unfinished(whole.begin(), whole.end() - 1);
+    Run noStart(whole.begin() + 1, whole.end());
+    struct RunCase {
+        const char* what;
+        Run chunks;
+        bool shown;
+    } cases[] = {
+        {"whole frame", whole, true},
+        {"a retried chunk", retried, true},
+        {"a chunk missing", missingChunk, false},
+        {"last chunk missing", unfinished, false},
+        {"first chunk missing", noStart, false},
+    };
+    for (const RunCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeviceModel kb(*findDevice("kb"));
+        const std::vector<uint8_t> earlier(kFrameSize, 0x11);
+        for (const auto& [address, length] : whole)
+            kb.handleOutput(1, request(CmdStreamFrame, length, address, std::vector<uint8_t>(56, 0x11)).bytes(), 64);
+        ASSERT_EQ(kb.lastFrame(), earlier);
+        const std::vector<uint8_t> next = pattern(kFrameSize, 7);
+        for (const auto& [address, length] : c.chunks) {
+            const std::vector<uint8_t> data(next.begin() + address, next.begin() + address + length);
+            ASSERT_EQ(kb.handleOutput(1, request(CmdStreamFrame, length, address, data).bytes(), 64)->status, 0);
+        }
+        EXPECT_EQ(kb.lastFrame(), c.shown ? next : earlier);
+        EXPECT_EQ(kb.frameCount(), c.shown ? 2u : 1u);
+    }
+
+    // A refused chunk breaks the run; a reset forgets the frame.
+    DeviceModel kb(*findDevice("kb"));
+    for (const auto& [address, length] : whole) {
+        const uint8_t sent = address == 112 ? 57 : length;  // malformed: refused, nothing written
+        kb.handleOutput(1, request(CmdStreamFrame, sent, address, std::vector<uint8_t>(56, 1)).bytes(), 64);
+    }
+    EXPECT_FALSE(kb.lastFrame());
+    for (const auto& [address, length] : whole)
+        kb.handleOutput(1, request(CmdStreamFrame, length, address, std::vector<uint8_t>(56, 1)).bytes(), 64);
+    EXPECT_TRUE(kb.lastFrame());
+    kb.handleOutput(1, request(CmdResetDevice).bytes(), 64);
+    EXPECT_FALSE(kb.lastFrame());
+}

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "sim/SimTestSupport.h"
+#include "sim/ControlConsole.h"
 #include "sim/DeviceModel.h"
 #include "sim/VirtualBus.h"
 #include "sim/ReportDescriptors.h"
@@ -196,4 +197,25 @@ TEST_F(Bus, PeekAndPokeOfOnboardMemory) {
     ASSERT_TRUE(bus.restoreFactory("pad"));
     ASSERT_TRUE(bus.peek("pad", Area::Settings, 318, 2, &out));
     EXPECT_EQ(out, (std::vector<uint8_t>{0, 0}));
+}
+
+TEST_F(Bus, TheConsoleShowsTheLastCompleteFrameStreamedOverTheWire) {
+    BusClient client(kbCommands());
+    ASSERT_TRUE(client.skipHello());
+    std::vector<uint8_t> frame(kFrameSize);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = uint8_t(i * 7);
+    for (size_t offset = 0; offset < frame.size(); offset += 56) {
+        const size_t n = std::min<size_t>(56, frame.size() - offset);
+        const std::vector<uint8_t> chunk(frame.begin() + ptrdiff_t(offset), frame.begin() + ptrdiff_t(offset + n));
+        ASSERT_TRUE(client.exchange(request(CmdStreamFrame, uint8_t(n), uint16_t(offset), chunk)));
+    }
+    // A new frame cut short by an unplug-like stop leaves the shown one alone.
+    ASSERT_TRUE(client.exchange(request(CmdStreamFrame, 56, 0, std::vector<uint8_t>(56, 0xEE))));
+
+    std::vector<uint8_t> shown;
+    ASSERT_TRUE(bus.lastFrame("kb", &shown));
+    EXPECT_EQ(shown, frame);
+    EXPECT_EQ(bus.frameCount("kb"), 1u);
+    ControlConsole console(bus);
+    EXPECT_EQ(console.execute("frame kb"), "ok frame kb " + testsupport::toHex(frame.data(), frame.size()));
 }

@@ -1,8 +1,10 @@
 // Shows one layout through the UI layer for the accessibility check (find_control.py).
 //   zelkar-atspi-demo SKIN_DIR [LAYOUT]
 // Prints every notification on stdout; a click on "lang_btn" switches between the languages,
-// so the check can see accessible names follow a switch.
+// so the check can see accessible names follow a switch. Rows are added to "macro_list" once
+// the window shows, while assistive technology is already watching, as the macro pages do.
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 
@@ -31,5 +33,8 @@ int main(int argc, char** argv) {
         }
     });
     window.show();
+    QTimer::singleShot(300, &window, [&ui] {
+        for (const char* row : {"macro 1", "macro 2", "macro 3"}) ui.addItem("macro_list", row);
+    });
     return app.exec();
 }

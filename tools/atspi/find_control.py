@@ -8,15 +8,26 @@ control name (the accessible description, which the UI layer fills in id mode) a
 and accessible name (what a screen reader speaks) are printed. Finally it presses "lang_btn"
 through the Action interface and shows that the spoken names follow the language switch.
 
+With --skin/--layout it shows another layout (say the keyboard lighting page), and with --do
+it drives controls instead, each step checked against the notification the demo prints:
+    press:NAME               the "Press" action (buttons, options)      -> any notification
+    select:NAME:ITEM         presses the item (index or text) of a combo or list -> itemselect
+    set:NAME:VALUE           sets the Value (sliders; palettes take 0xRRGGBB) -> valuechanged
+                             or colorchanged
+    action:NAME:ACTION       any action by name, e.g. "action:kb_deng_Color_Pallet:Next hue"
+
 Run by hand, not in CI:
-    tools/atspi/find_control.py [--build-dir DIR] [NAME ...]
-Exit status 0 when every control was found and the names followed the switch.
+    tools/atspi/find_control.py [--build-dir DIR] [--skin DIR --layout FILE] [--do STEP ...] [NAME ...]
+Exit status 0 when every control was found and the names followed the switch, or every step
+raised its notification.
 
 Needs the Debian packages xvfb, dbus-daemon, at-spi2-core, gir1.2-atspi-2.0 and python3-gi,
 and Qt's xcb platform plugin (qt6-qpa-plugins, part of the build dependencies).
 """
 import argparse
 import os
+import queue
+import threading
 import shutil
 import subprocess
 import sys
@@ -70,13 +81,13 @@ class Session:
         self.processes.append(launcher)
         time.sleep(0.5)
 
-    def start_demo(self, binary):
+    def start_demo(self, binary, skin, layout):
         env = dict(self.env)
         env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", ZELKAR_A11Y_IDS="1")
-        demo = subprocess.Popen([binary, os.path.join(HERE, "demo_skin")], env=env,
+        demo = subprocess.Popen([binary, skin, layout], env=env,
                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.processes.append(demo)
-        return demo
+        return Notifications(demo)
 
     def stop(self):
         for p in reversed(self.processes):
@@ -88,6 +99,28 @@ class Session:
                     p.kill()
                     p.wait()
         shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+class Notifications:
+    """The demo's "notification TYPE SENDER" lines, read on a thread of their own."""
+
+    def __init__(self, demo):
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, args=(demo.stdout,), daemon=True).start()
+
+    def _read(self, stream):
+        for line in stream:
+            self.lines.put(line.strip())
+
+    def drain(self):
+        while not self.lines.empty():
+            self.lines.get_nowait()
+
+    def next(self, timeout=5.0):
+        try:
+            return self.lines.get(timeout=timeout)
+        except queue.Empty:
+            return None
 
 
 def find_application(atspi, timeout=15.0):
@@ -115,22 +148,91 @@ def by_control_name(root):
     return found
 
 
-def press(node):
+def do_action(node, action):
     # get_action_name is marked deprecated, but its replacement get_name clashes with the
     # accessible's own name in the Python binding.
     with warnings.catch_warnings():
         warnings.simplefilter("ignore", DeprecationWarning)
         for i in range(node.get_n_actions()):
-            if node.get_action_name(i).lower() == "press":
+            if node.get_action_name(i).lower() == action.lower():
                 return node.do_action(i)
     return False
+
+
+def value_of(node):
+    """The node's Value interface, or None."""
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore", DeprecationWarning)
+        return node.get_value_iface()
+
+
+def press(node):
+    return do_action(node, "press")
+
+
+def item_of(node, item, timeout=3.0):
+    """A child of a combo or list by index or by its spoken name; pages fill some lists late."""
+    deadline = time.monotonic() + timeout
+    while True:
+        children = [node.get_child_at_index(i) for i in range(node.get_child_count())]
+        if item.isdigit() and int(item) < len(children):
+            return children[int(item)]
+        found = next((c for c in children if c.get_name() == item), None)
+        if found is not None or time.monotonic() > deadline:
+            return found
+        time.sleep(0.1)
+
+
+def run_step(controls, notifications, step):
+    """Carries out one --do step; answers (ok, what happened)."""
+    kind, _, rest = step.partition(":")
+    name, _, argument = rest.partition(":")
+    node = controls.get(name)
+    if node is None:
+        return False, f"{name}: NOT FOUND"
+    notifications.drain()
+    if kind == "press":
+        done, expected = press(node), None
+    elif kind == "action":
+        done, expected = do_action(node, argument), None
+    elif kind == "select":
+        item = item_of(node, argument)
+        if item is None:
+            return False, f"{name} has no item {argument!r}"
+        done, expected = press(item), "itemselect"
+    elif kind == "set":
+        value = value_of(node)
+        if value is None:
+            return False, f"{name} has no Value interface"
+        done = value.set_current_value(float(int(argument, 0)))
+        expected = "colorchanged" if node.get_role_name() == "color chooser" else "valuechanged"
+    else:
+        return False, f"unknown step {step!r}"
+    if not done:
+        return False, f"{step}: refused"
+    line = notifications.next()
+    if line is None or line.split()[-1] != name or (expected and line.split()[1] != expected):
+        return False, f"{step}: the demo reported {line!r}"
+    state = ""
+    if kind in ("set", "action") and value_of(node) is not None:
+        now = value_of(node).get_current_value()
+        state = f"; value now {int(now):#08x}" if node.get_role_name() == "color chooser" else f"; value now {now:g}"
+    if kind == "select":
+        state = f"; {name} now shows {item_of(node, argument).get_name()!r}"
+    return True, f"{step}: {line}{state}"
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build-dir", default=os.path.join(tempfile.gettempdir(), "zelkar-atspi-build"))
-    parser.add_argument("names", nargs="*", default=DEFAULT_NAMES)
+    parser.add_argument("--skin", default=os.path.join(HERE, "demo_skin"), help="skin folder to show")
+    parser.add_argument("--layout", default="layout.xml", help="layout file in the skin folder")
+    parser.add_argument("--do", action="append", default=[], metavar="STEP", help="press:NAME, "
+                        "select:NAME:ITEM, set:NAME:VALUE or action:NAME:ACTION (repeatable)")
+    parser.add_argument("names", nargs="*")
     args = parser.parse_args()
+    if not args.names and not args.do:
+        args.names = DEFAULT_NAMES
 
     binary = build_demo(args.build_dir)
     session = Session()
@@ -138,7 +240,7 @@ def main():
     try:
         session.start_display()
         session.start_buses()
-        demo = session.start_demo(binary)
+        notifications = session.start_demo(binary, os.path.abspath(args.skin), args.layout)
         os.environ.update({k: session.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
         import gi  # only now: the client library connects to the buses named in the environment
         gi.require_version("Atspi", "2.0")
@@ -158,11 +260,19 @@ def main():
                 continue
             print(f"{name:16} {node.get_role_name():12} {node.get_name()!r}")
 
+        if args.do:
+            for step in args.do:
+                done, what = run_step(controls, notifications, step)
+                print(("   " if done else "!! ") + what)
+                ok = ok and done
+            print("OK" if ok else "FAILED")
+            return 0 if ok else 1
+
         before = {n: controls[n].get_name() for n in args.names if n in controls}
         if "lang_btn" not in controls or not press(controls["lang_btn"]):
             print("could not press lang_btn")
             return 1
-        print("pressed lang_btn through AT-SPI; the demo reports:", demo.stdout.readline().strip())
+        print("pressed lang_btn through AT-SPI; the demo reports:", notifications.next())
         deadline = time.monotonic() + 5
         while time.monotonic() < deadline and controls["kb_tab"].get_name() == before.get("kb_tab"):
             time.sleep(0.1)

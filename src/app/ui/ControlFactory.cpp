@@ -3,6 +3,7 @@
 #include "app/ui/Accessibility.h"
 #include "app/ui/Buttons.h"
 #include "app/ui/CustomControls.h"
+#include "app/ui/ItemWidgets.h"
 #include "app/ui/Palette.h"
 #include "app/ui/Picture.h"
 #include "app/ui/Skin.h"
@@ -50,17 +51,6 @@ constexpr ElementKind kElements[] = {
     {"picture", Kind::Picture},
 };
 
-// A list keeps its selection when the click lands below the last row.
-class ListWidget : public QTableWidget {
-public:
-    using QTableWidget::QTableWidget;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        if (indexAt(event->position().toPoint()).isValid()) QTableWidget::mousePressEvent(event);
-    }
-};
-
 QWidget* makeWidget(Kind kind, QWidget* parent, bool radio) {
     switch (kind) {
     case Kind::VBox: {
@@ -82,7 +72,7 @@ QWidget* makeWidget(Kind kind, QWidget* parent, bool radio) {
     case Kind::Button: return new SkinButton(parent);
     case Kind::Option:
         if (radio) {
-            installOptionAccessibility();
+            installAccessibility();
             return new RadioOption(parent);
         }
         return new CheckOption(parent);
@@ -95,11 +85,13 @@ QWidget* makeWidget(Kind kind, QWidget* parent, bool radio) {
     }
     case Kind::Edit: return new QLineEdit(parent);
     case Kind::Combo: {
-        auto* combo = new QComboBox(parent);
+        installAccessibility();
+        auto* combo = new ComboWidget(parent);
         combo->setFocusPolicy(Qt::StrongFocus);
         return combo;
     }
     case Kind::List: {
+        installAccessibility();
         auto* list = new ListWidget(parent);
         list->setSelectionBehavior(QAbstractItemView::SelectRows);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -122,7 +114,9 @@ QWidget* makeWidget(Kind kind, QWidget* parent, bool radio) {
     case Kind::CircleProgress: return new CCircleProgressUI(parent);
     case Kind::ChartView: return new CChartViewUI(parent);
     case Kind::Wnd: return new CWndUI(parent);
-    case Kind::Palette: return new ColourPalette(parent);
+    case Kind::Palette:
+        installAccessibility();
+        return new ColourPalette(parent);
     case Kind::Picture: return new PictureUI(parent);
     }
     return new QWidget(parent);

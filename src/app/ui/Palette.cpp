@@ -1,8 +1,10 @@
 #include "app/ui/Palette.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace ui {
 
@@ -40,7 +42,39 @@ void ColourPalette::setColour(Argb colour) {
     if (h >= 0) hue_ = h;  // grey has no hue: keep the last one
     saturation_ = s;
     value_ = v;
+    colourShown();
+}
+
+void ColourPalette::pick(Argb colour) {
+    const Argb before = colour_;
+    setColour(colour);
+    commitIfChanged(before);
+}
+
+void ColourPalette::step(int hue, int saturation, int value) {
+    const Argb before = colour_;
+    setHsv(((hue_ + hue) % 360 + 360) % 360, std::clamp(saturation_ + saturation, 0, 255),
+           std::clamp(value_ + value, 0, 255));
+    commitIfChanged(before);
+}
+
+QString ColourPalette::describe() const {
+    const QColor c = QColor::fromRgb(colour_);
+    return QStringLiteral("#%1 (%2, %3, %4)")
+        .arg(colour_ & 0xFFFFFFu, 6, 16, QLatin1Char('0'))
+        .toUpper()
+        .arg(c.red())
+        .arg(c.green())
+        .arg(c.blue());
+}
+
+void ColourPalette::colourShown() {
     update();
+    if (!QAccessible::isActive()) return;
+    QAccessibleValueChangeEvent changed(this, int(colour_ & 0xFFFFFFu));
+    QAccessible::updateAccessibility(&changed);
+    QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
 }
 
 QRect ColourPalette::fieldRect() const {
@@ -61,7 +95,7 @@ void ColourPalette::setHsv(int hue, int saturation, int value) {
     saturation_ = saturation;
     value_ = value;
     colour_ = hsvColour(hue, saturation, value);
-    update();
+    colourShown();
 }
 
 void ColourPalette::commitIfChanged(Argb before) {
@@ -97,17 +131,15 @@ void ColourPalette::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ColourPalette::keyPressEvent(QKeyEvent* event) {
-    const Argb before = colour_;
     switch (event->key()) {
-    case Qt::Key_Left: setHsv((hue_ + 359) % 360, saturation_, value_); break;
-    case Qt::Key_Right: setHsv((hue_ + 1) % 360, saturation_, value_); break;
-    case Qt::Key_Up: setHsv(hue_, std::min(255, saturation_ + 5), value_); break;
-    case Qt::Key_Down: setHsv(hue_, std::max(0, saturation_ - 5), value_); break;
-    case Qt::Key_PageUp: setHsv(hue_, saturation_, std::min(255, value_ + 5)); break;
-    case Qt::Key_PageDown: setHsv(hue_, saturation_, std::max(0, value_ - 5)); break;
+    case Qt::Key_Left: return step(-1, 0, 0);
+    case Qt::Key_Right: return step(1, 0, 0);
+    case Qt::Key_Up: return step(0, 5, 0);
+    case Qt::Key_Down: return step(0, -5, 0);
+    case Qt::Key_PageUp: return step(0, 0, 5);
+    case Qt::Key_PageDown: return step(0, 0, -5);
     default: return QWidget::keyPressEvent(event);
     }
-    commitIfChanged(before);
 }
 
 void ColourPalette::resizeEvent(QResizeEvent* event) {

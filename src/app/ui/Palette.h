@@ -1,6 +1,8 @@
 // Our colour palette: a hue/saturation field with a value strip beside it. The user picks by
-// pressing and dragging (committed on release) or with the keys (each step commits); the
-// program sets the selected colour without a commit.
+// pressing and dragging (committed on release), with the keys or through assistive technology
+// (each step commits); the program sets the selected colour without a commit.
+//
+// Keys: Left/Right hue -/+1 degree, Up/Down saturation +/-5, Page Up/Page Down value +/-5.
 #pragma once
 
 #include "app/ui/Ui.h"
@@ -17,6 +19,14 @@ public:
 
     Argb colour() const { return colour_; }
     void setColour(Argb colour);  // exact: colour() gives it back unchanged
+
+    // As a person's pick: a commit (colourPicked) when the colour changed.
+    void pick(Argb colour);
+    // A step from the current colour: hue in degrees (going round), saturation and value in
+    // 0..255 units (held at the ends). Commits like a pick.
+    void step(int hue, int saturation, int value);
+    // What the colour is, for people who cannot see it: "#0199CB (1, 153, 203)".
+    QString describe() const;
 
     // Where things are, for painting and for tests that point at a colour.
     QRect fieldRect() const;
@@ -42,6 +52,7 @@ private:
     void pickAt(const QPoint& pos);
     void setHsv(int hue, int saturation, int value);
     void commitIfChanged(Argb before);
+    void colourShown();  // repaint, and tell assistive technology
 
     int hue_ = 0;           // 0..359
     int saturation_ = 0;    // 0..255
