@@ -48,7 +48,7 @@ void CMainWnd::deviceArrived(uint16_t kind, uint16_t subDevice) {
         if (!openChannel(ChannelKeyboard, path)) return;
         updateLightingPhaseTimer();
         setTimer(timer::ReadAllAgain, 500);
-        readKeyboardAll();
+        readKeyboardAll(false);  // the stored device profile is applied next
         selectStoredDeviceProfile();
         refreshKeyboardPages();
         setTimer(timer::Repaint, 100);

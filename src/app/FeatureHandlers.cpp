@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/KeyboardFeatures.h"
+#include "app/LightingFeatures.h"
 #include "platform/DataFolder.h"
 
 namespace {
@@ -15,8 +16,6 @@ void onPadMirror(const ui::Notification&, int) {}           // pad profile switc
 void onMouseButtonPage(const ui::Notification&, int) {}
 void onMousePerformance(const ui::Notification&, int) {}    // DPI levels and colours, report rate, sensor
 void onPointerAndWheel(const ui::Notification&, int) {}
-void onLightingModel(const ui::Notification&, int) {}       // same-mode sync
-void onLightingPages(const ui::Notification&, int) {}
 void onMacroRecorder(const ui::Notification&, int) {}
 void onMacroEditor(const ui::Notification&, int) {}
 void onRecoilPatterns(const ui::Notification&, int) {}
@@ -35,8 +34,8 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
     case Owner::KeyboardKeyPage: return keyboard().keyPage().onNotification(n, index);
     case Owner::MousePerformance: return onMousePerformance(n, index);
     case Owner::PointerAndWheel: return onPointerAndWheel(n, index);
-    case Owner::LightingModel: return onLightingModel(n, index);
-    case Owner::LightingPages: return onLightingPages(n, index);
+    case Owner::LightingModel:
+    case Owner::LightingPages: return lighting().onNotification(n, index);
     case Owner::MacroRecorder: return onMacroRecorder(n, index);
     case Owner::MacroEditor: return onMacroEditor(n, index);
     case Owner::RecoilPatterns: return onRecoilPatterns(n, index);
@@ -55,7 +54,7 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
 void CMainWnd::initialiseProfileData() { keyboard().panels().initialise(); }
 
 // Worker slot 5: the keyboard lighting effect thread.
-void CMainWnd::startLightingEffects() {}
+void CMainWnd::startLightingEffects() { lighting().startEffects(); }
 // Worker slots 9 and 10: the program watchers of the keyboard lighting and device profiles.
 void CMainWnd::startProgramWatchers() {}
 
@@ -75,15 +74,18 @@ void CMainWnd::hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) 
 
 // Keyboard transfers: read-all (arrival, timer 1006, message 0x0B01), the re-read of block 0
 // (timer 10, message 0x0B02), the key layout export (0x0B03), the two add-on units.
-void CMainWnd::readKeyboardAll() { keyboard().transfers().readAll(); }
+void CMainWnd::readKeyboardAll(bool saveDeviceProfile) { keyboard().transfers().readAll(saveDeviceProfile); }
 void CMainWnd::rereadKeyboardBlock() { keyboard().transfers().rereadBlock0(); }
 void CMainWnd::exportKeyLayout() { keyboard().transfers().exportKeyLayout(programFolder()); }
 void CMainWnd::readSmallKeyboard() { keyboard().transfers().readSmall(); }
 void CMainWnd::readCompanionKeyboard() { keyboard().transfers().readCompanion(); }
 // "select" of PROFILEDEVICESELECT in kbProfile.ini into "kb_device_profile_combo".
 void CMainWnd::selectStoredDeviceProfile() { keyboard().panels().selectStored(ProfileList::keyboardDevice); }
-void CMainWnd::refreshKeyboardPages() { keyboard().keyPage().refresh(); }
-void CMainWnd::refreshKeyboardLightingPage() {}
+void CMainWnd::refreshKeyboardPages() {
+    keyboard().keyPage().refresh();
+    lighting().refreshKeyboard();
+}
+void CMainWnd::refreshKeyboardLightingPage() { lighting().refreshKeyboard(); }
 
 // Mouse and pad transfers (messages 0x0901, 0x0902, 0x0A01, 0x0A02).
 void CMainWnd::readMouseAll() {}
@@ -92,13 +94,29 @@ void CMainWnd::readPadAll() {}
 void CMainWnd::rereadPadBlock() {}
 
 // Timer 9: one frame of keyboard key colours.
-// Until the effect engine draws into it, the frame buffer holds what it holds at start: zeros.
-void CMainWnd::sendLightingFrame() {
-    static const std::array<uint8_t, 396> frame{};
-    channels_[ChannelKeyboard].streamFrame(frame.data(), unsigned(frame.size()));
-}
+void CMainWnd::sendLightingFrame() { lighting().presentFrame(); }
 
 KeyboardFeatures& CMainWnd::keyboard() {
     if (!keyboardFeatures_) keyboardFeatures_ = std::make_unique<KeyboardFeatures>(*this);
     return *keyboardFeatures_;
 }
+
+LightingFeatures& CMainWnd::lighting() {
+    if (lightingFeatures_) return *lightingFeatures_;
+    KeyboardFeatures& kb = keyboard();
+    lightingFeatures_ = std::make_unique<LightingFeatures>(*this, kb);
+    kb.setLightingRefresh([this] { lightingFeatures_->refreshKeyboard(); });
+    // A lighting profile chosen: the pages show it, and the records it changed go to the devices.
+    kb.panels().setApplier(ProfileList::keyboardLighting, [this] {
+        lightingFeatures_->refreshKeyboard();
+        markDirty(DeviceKind::keyboard);
+    });
+    kb.panels().setApplier(ProfileList::mouseLighting, [this] { lightingFeatures_->refreshMouse(); });
+    kb.panels().setApplier(ProfileList::padLighting, [this] {
+        lightingFeatures_->refreshPad();
+        markDirty(DeviceKind::pad);
+    });
+    return *lightingFeatures_;
+}
+
+const LightingPhase& CMainWnd::lightingPhase() { return lighting().phase(); }

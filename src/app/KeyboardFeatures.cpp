@@ -38,6 +38,10 @@ void KeyboardFeatures::applyDeviceProfile() {
     store_->saveSelected(ProfileList::keyboardDevice);
     std::memcpy(m.record.data(), m.blocks[0].data(), KeyboardRecord::kSize);
     refreshPages();
+    // The keyboard gets the profile's settings now: left to the next change, they would be read
+    // back from the keyboard half a second after arrival and the profile's lighting lost with
+    // the next save.
+    window_.markDirty(DeviceKind::keyboard);
     transfers_->writeKeyTables();
     window_.ui().setVisible("kb_tab_function", false);
 }
@@ -61,6 +65,9 @@ void KeyboardFeatures::showSettingsTab(bool lighting) {
 
 void KeyboardFeatures::showFirstFunctionPage() { window_.ui().setCurrent("kb_tab_function", 0, false); }
 void KeyboardFeatures::setAbControlEnabled(bool enabled) { window_.ui().setEnabled("a_or_b_control_status", enabled); }
-void KeyboardFeatures::refreshPages() { keyPage_->refresh(); }
+void KeyboardFeatures::refreshPages() {
+    keyPage_->refresh();
+    if (refreshLighting_) refreshLighting_();
+}
 void KeyboardFeatures::showProgress() { window_.post(msg::ShowProgress); }
 void KeyboardFeatures::hideProgressLater() { window_.post(msg::HideProgress); }

@@ -3,6 +3,7 @@
 // the window.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "keys/pages/KeyboardKeyPage.h"
@@ -23,6 +24,8 @@ public:
     KeyboardKeyPage& keyPage() { return *keyPage_; }
     InputCapture& capture() { return *capture_; }
     ProfileStore& store() { return *store_; }
+    // How the keyboard lighting page is refreshed when a sequence changed the record.
+    void setLightingRefresh(std::function<void()> refresh) { refreshLighting_ = std::move(refresh); }
 
     // KeyboardSequenceHost
     void showMessage(const std::string& key) override;
@@ -40,6 +43,7 @@ private:
     void applyKeyProfile();
 
     CMainWnd& window_;
+    std::function<void()> refreshLighting_;
     MouseSystemSettings system_;
     std::unique_ptr<ProfileStore> store_;
     std::unique_ptr<ProfilePanels> panels_;

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "app/KeyboardFeatures.h"
+#include "app/LightingFeatures.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -33,7 +33,6 @@
 #include <thread>
 #include <vector>
 
-#include "lighting/LightingPhase.h"
 #include "app/NotificationRouter.h"
 #include "app/SkinChange.h"
 #include "app/WindowMessages.h"
@@ -41,6 +40,7 @@
 #include "device/ChannelTable.h"
 #include "device/HidTransport.h"
 #include "device/SupportedDevice.h"
+#include "lighting/LightingPhase.h"
 #include "mirror/KeyboardMirror.h"
 #include "mirror/MouseMirror.h"
 #include "mirror/PadMirror.h"
@@ -48,6 +48,8 @@
 
 class QMenu;
 class KeyboardFeatures;
+class LightingFeatures;
+
 class QSystemTrayIcon;
 class QTimer;
 class KeyboardListener;
@@ -128,7 +130,7 @@ public:
     // Any thread (workers call it through the link).
     void markDirty(DeviceKind device);
     bool isDirty(DeviceKind device) const;
-    const LightingPhase& lightingPhase() const { return phase_; }
+    const LightingPhase& lightingPhase();
     bool isEnglish() const { return english_; }
     int displayScale() const { return scalePercent_; }
 
@@ -213,7 +215,7 @@ private:
     void initialiseProfileData();
     void startLightingEffects();
     void startProgramWatchers();
-    void readKeyboardAll();
+    void readKeyboardAll(bool saveDeviceProfile = true);
     void rereadKeyboardBlock();
     void exportKeyLayout();
     void readSmallKeyboard();
@@ -228,6 +230,7 @@ private:
     void sendLightingFrame();
     void hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     KeyboardFeatures& keyboard();  // made on first use, after the control tree exists
+    LightingFeatures& lighting();  // likewise
 
     MainWindowOptions options_;
 
@@ -247,7 +250,6 @@ private:
     KeyboardMirror keyboard_;
     MouseMirror mouse_;
     PadMirror pad_;
-    LightingPhase phase_;
     bool english_ = false;
     bool showPolicyBoxOpen_ = false;   // the no-device box of the Show policy is open
     bool trayBoxOpen_ = false;         // the no-device box of a tray click is open
@@ -270,5 +272,6 @@ private:
     std::unique_ptr<DisplayScaler> scaler_;
     bool painted_ = false;
     bool screenWatched_ = false;
-    std::unique_ptr<KeyboardFeatures> keyboardFeatures_;  // last: it uses the members above
+    std::unique_ptr<KeyboardFeatures> keyboardFeatures_;  // last: they use the members above
+    std::unique_ptr<LightingFeatures> lightingFeatures_;
 };

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <cstring>
 
+#include "app/LightingFeatures.h"
 #include "app/MainWindow.h"
 #include "platform/DebugLog.h"
 
@@ -70,7 +71,7 @@ void CMainWnd::onTimer(int id) {
         flushCurrentSettings();
         if (!isDirty(DeviceKind::keyboard) && !isDirty(DeviceKind::mouse) && !isDirty(DeviceKind::pad)) killTimer(id);
         break;
-    case timer::LightingPhase: phase_.advance(); break;
+    case timer::LightingPhase: lighting().advancePhase(); break;
     case timer::Repaint:
         killTimer(id);
         repaintAll();

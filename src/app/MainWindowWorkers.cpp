@@ -65,6 +65,9 @@ void CMainWnd::shutdown() {
     releaseWaitingSends();     // a worker blocked in a send returns now
     for (auto& stop : stops_) stop->set();
     if (listener_) listener_->abort();  // its reads have no time limit
+    // The effect thread may be inside a frame to the keyboard: closing the channel ends that
+    // transfer at once instead of after its retries.
+    channels_[ChannelKeyboard].disconnect();
     link_->sever();            // no worker call reaches the window from here on
     closeAllMessageBoxes();
     CSkinFrame::closeAll();

@@ -93,7 +93,7 @@ unsigned KeyboardTransfers::activeProfile() const {
 
 // ---- reads ----------------------------------------------------------------------------------------
 
-void KeyboardTransfers::readAll() {
+void KeyboardTransfers::readAll(bool saveDeviceProfile) {
     DeviceChannel& kb = channels_.keyboard;
     kb.beginTransfer();
     kb.readDeviceInfo(mirror_.deviceInfo[0].data());
@@ -115,7 +115,7 @@ void KeyboardTransfers::readAll() {
     host_.showSettingsTab(mirror_.record[KeyboardRecord::kLightingTab] != 0);
     rebuildPositionMaps(mirror_);
     merge(mirror_, a);
-    host_.saveDeviceProfile();
+    if (saveDeviceProfile) host_.saveDeviceProfile();
 }
 
 void KeyboardTransfers::readSmall() { readUnit(KeyboardUnit::small); }

@@ -47,7 +47,10 @@ public:
     KeyboardTransfers(KeyboardMirror& mirror, KeyboardChannels channels, KeyboardSequenceHost& host)
         : mirror_(mirror), channels_(channels), host_(host) {}
 
-    void readAll();                        // the keyboard
+    // The keyboard. Afterwards the selected device profile is saved from the mirror, except on
+    // arrival (saveDeviceProfile false): there the stored profile is applied next, and saving
+    // first would overwrite it with what the keyboard held.
+    void readAll(bool saveDeviceProfile = true);
     void readSmall();                      // the small keyboard, on its arrival
     void readCompanion();                  // the companion keyboard, on its arrival
     void rereadBlock0();

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/AppTestSupport.h"
-#include "app/LightingPhase.h"
+#include "lighting/LightingPhase.h"
 #include "app/WindowLink.h"
 #include "app/ui/UiQt.h"
 #include "sim/WireLog.h"
@@ -43,7 +43,7 @@ TEST_F(MainWindowTest, StartsHiddenInChineseAndWindowInitStartsTheTimersAndWorke
     EXPECT_FALSE(window->isTimerActive(timer::LightingPhase));
     EXPECT_TRUE(window->hasWorker(worker::DeviceWatcher));
     EXPECT_TRUE(window->hasWorker(worker::KeyboardListener));
-    EXPECT_FALSE(window->hasWorker(worker::LightingEffects));
+    EXPECT_TRUE(window->hasWorker(worker::LightingEffects));
     EXPECT_EQ(window->channel(ChannelMouse).identity().productId, 0x6656);
     EXPECT_EQ(window->channel(ChannelKeyboard).identity().usagePage, 0xFF1C);
     ui::Ui& ui = window->ui();
@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, StartsHiddenInChineseAndWindowInitStartsTheTimersAndWorke
     EXPECT_EQ(ui.color("kb_deng_Color_Pallet"), 0xFF0199CBu);
     EXPECT_FALSE(ui.isVisible("kb_tab_panel"));
     window->shutdown();
-    EXPECT_EQ(window->shutdownReport().ended, 2);
+    EXPECT_EQ(window->shutdownReport().ended, 3);
     EXPECT_EQ(window->shutdownReport().leftRunning, 0);
 }
 

@@ -21,12 +21,13 @@ void PictureUI::setOverlayAlpha(int alpha) {
     update();
 }
 
-void PictureUI::setOverlay(Argb colour, int alpha) {
+bool PictureUI::setOverlay(Argb colour, int alpha, bool repaint) {
     alpha = std::clamp(alpha, 0, 255);
     const bool shows = alpha != overlayAlpha_ || (alpha > 0 && ((colour ^ overlayColor_) & 0x00FFFFFFu) != 0);
     overlayColor_ = colour;
     overlayAlpha_ = alpha;
-    if (shows) update();
+    if (shows && repaint && isVisible()) update();
+    return shows;
 }
 
 QSize PictureUI::sizeHint() const {
@@ -45,10 +46,31 @@ void PictureUI::paintEvent(QPaintEvent*) {
         overlay.setAlpha(overlayAlpha_);
         painter.fillRect(r, overlay);
     }
-    if (!text().isEmpty()) {
-        painter.setPen(palette().color(QPalette::ButtonText));
-        painter.drawText(r, int(looks.align) | Qt::TextShowMnemonic, text());
+    if (!text().isEmpty()) paintText(painter, r);
+}
+
+void PictureUI::paintText(QPainter& painter, const QRect& r) {
+    painter.setPen(palette().color(QPalette::ButtonText));
+    const QString caption = text();
+    if (caption.contains(u'&')) {  // a mnemonic: drawn the general way
+        painter.drawText(r, int(looks.align) | Qt::TextShowMnemonic, caption);
+        return;
     }
+    if (caption != captionText_ || font() != captionFont_) {
+        captionText_ = caption;
+        captionFont_ = font();
+        caption_.setText(caption);
+        caption_.setTextFormat(Qt::PlainText);
+        caption_.prepare(QTransform(), font());
+    }
+    painter.setFont(font());
+    const QSizeF size = caption_.size();
+    const Qt::Alignment a = looks.align;
+    const qreal x = a & Qt::AlignLeft ? r.left() : a & Qt::AlignRight ? r.right() + 1 - size.width()
+                                                                       : r.left() + (r.width() - size.width()) / 2;
+    const qreal y = a & Qt::AlignTop ? r.top() : a & Qt::AlignBottom ? r.bottom() + 1 - size.height()
+                                                                      : r.top() + (r.height() - size.height()) / 2;
+    painter.drawStaticText(QPointF(x, y), caption_);
 }
 
 void PictureUI::enterEvent(QEnterEvent* event) {

@@ -6,6 +6,7 @@
 #include "app/ui/Skin.h"
 
 #include <QAbstractButton>
+#include <QStaticText>
 
 namespace ui {
 
@@ -17,8 +18,9 @@ public:
     // The overlay's red, green and blue come from colour; its alpha is overlayAlpha().
     void setOverlayColor(Argb colour);
     void setOverlayAlpha(int alpha);  // clamped to 0..255
-    // Both at once; repaints only when what shows changes (the colour does not show at alpha 0).
-    void setOverlay(Argb colour, int alpha);
+    // Both at once; true when what shows changed (the colour does not show at alpha 0), and
+    // then repainted unless the caller repaints itself.
+    bool setOverlay(Argb colour, int alpha, bool repaint = true);
     Argb overlayColor() const { return overlayColor_; }
     int overlayAlpha() const { return overlayAlpha_; }
     bool isHot() const { return hot_; }
@@ -35,7 +37,13 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    void paintText(QPainter& painter, const QRect& r);
+
     Argb overlayColor_ = 0;
+    // The caption laid out once (layout is most of a repaint's cost) until text or font change.
+    QStaticText caption_;
+    QString captionText_;
+    QFont captionFont_;
     int overlayAlpha_ = 0;
     bool hot_ = false;
 };

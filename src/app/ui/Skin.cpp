@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QPainter>
 #include <QPixmapCache>
 #include <set>
@@ -20,7 +21,18 @@ QString resolveImagePath(const QString& description) {
 }
 
 QPixmap skinPixmap(const QString& description) {
-    const QString path = resolveImagePath(description);
+    // Pictures repaint many times a second while lighting runs: the description's file is
+    // worked out once per skin folder (UI thread only).
+    static QHash<QString, QString> paths;
+    static std::string pathsFor;
+    const std::string dir = skinDir();
+    if (dir != pathsFor) {
+        paths.clear();
+        pathsFor = dir;
+    }
+    auto known = paths.constFind(description);
+    if (known == paths.constEnd()) known = paths.insert(description, resolveImagePath(description));
+    const QString& path = *known;
     if (path.isEmpty()) return {};
     QPixmap pixmap;
     if (QPixmapCache::find(path, &pixmap)) return pixmap;

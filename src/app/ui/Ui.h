@@ -116,9 +116,18 @@ public:
     void setOverlayAlpha(const std::string& name, int alpha);  // 0..255; 0 shows no overlay
     Argb overlayColor(const std::string& name) const;
     int overlayAlpha(const std::string& name) const;
-    // Both at once, for one picture found earlier by handle(): the lighting preview sets 132 of
-    // them up to 100 times a second and repaints only a picture whose look changed.
+    // Both at once, for one picture found earlier by handle(); repaints only when what shows
+    // changes (the colour does not show at alpha 0).
     void setOverlay(ControlHandle picture, Argb colour, int alpha);
+    // Many pictures in one go, as the lighting preview sets them up to 100 times a second: the
+    // pictures that changed are repainted together, one rectangle per container when many of
+    // them changed, which costs far less than as many separate repaints.
+    struct OverlayChange {
+        ControlHandle picture;
+        Argb colour;
+        int alpha;
+    };
+    void setOverlays(const std::vector<OverlayChange>& changes);
 
     // ---- user data ----
     void setUserData(const std::string& name, const std::string& data);

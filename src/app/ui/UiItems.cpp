@@ -268,6 +268,35 @@ void Ui::setOverlay(ControlHandle handle, Argb colour, int alpha) {
         picture->setOverlay(colour, alpha);
 }
 
+void Ui::setOverlays(const std::vector<OverlayChange>& changes) {
+    // A few changed pictures repaint on their own; many repaint as the rectangle around them in
+    // their container, so that the window does not assemble (and paint through) a region of
+    // dozens of small rectangles.
+    constexpr std::size_t kFewPictures = 8;
+    std::vector<std::pair<QWidget*, QRect>> areas;  // per container, in its coordinates
+    std::vector<PictureUI*> changed;
+    for (const OverlayChange& change : changes) {
+        Control* c = impl_->fromHandle(change.picture);
+        auto* picture = c && c->kind == Kind::Picture ? qobject_cast<PictureUI*>(c->widget.data()) : nullptr;
+        if (picture && picture->setOverlay(change.colour, change.alpha, false)) changed.push_back(picture);
+    }
+    if (changed.size() <= kFewPictures) {
+        for (PictureUI* picture : changed) picture->update();
+        return;
+    }
+    for (PictureUI* picture : changed) {
+        QWidget* parent = picture->parentWidget();
+        if (!parent) {
+            picture->update();
+            continue;
+        }
+        auto area = std::find_if(areas.begin(), areas.end(), [&](const auto& a) { return a.first == parent; });
+        if (area == areas.end()) areas.emplace_back(parent, picture->geometry());
+        else area->second |= picture->geometry();
+    }
+    for (const auto& [parent, rect] : areas) parent->update(rect);
+}
+
 Argb Ui::overlayColor(const std::string& name) const {
     const Control* c = impl_->find(name, {Kind::Picture}, "overlayColor");
     auto* picture = c ? qobject_cast<PictureUI*>(c->widget.data()) : nullptr;
