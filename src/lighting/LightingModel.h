@@ -105,11 +105,10 @@ constexpr const ModePanels* modePanels(LightDevice device, int mode, int mouseLi
 constexpr int kKeyboardCustomMode = 8;
 constexpr int kKeyboardRippleMode = 9;
 
-// Brightness: the keyboard's byte indexes its five levels (0, 64, 128, 190, 255). The mouse and
-// the pad take the slider's value as it stands; their sliders have the same five steps, so a
-// value stored on one device means the same step on the others after a same-mode sync.
+// Brightness: the keyboard's byte indexes its five levels (kLevelOfBrightness, EffectTables.h).
+// The mouse and the pad take the slider's value as it stands; their sliders have the same five
+// steps, so a value stored on one device means the same step on the others after a same-mode sync.
 constexpr int kBrightnessMax = 4;
-constexpr std::array<uint8_t, 5> kBrightnessLevels = {0, 64, 128, 190, 255};
 
 // Speed: the byte is the slider's inverse, so that a higher slider is a faster effect.
 constexpr int speedSliderMax(LightDevice device) { return device == LightDevice::pad ? 14 : 4; }

@@ -32,18 +32,13 @@ int countReadAlls(const std::vector<Report>& kb) {
 }  // namespace
 
 TEST(EndToEnd, TheProgramFollowsTheKeyboardFamily) {
-    const std::string build = std::getenv("ZELKAR_BINARY_DIR");
-    const std::string program = build + "/bin/zelkar", emulator = build + "/sim/zelkar-vhid";
-    if (::access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << program;
-    testsupport::TempDir home, runtime;
-    const std::string wire = home.file("wire.jsonl");
-    const std::vector<std::string> env = {"HOME=" + home.path(), "XDG_RUNTIME_DIR=" + runtime.path(),
-                                          "XDG_DOCUMENTS_DIR=" + home.path() + "/Documents",
-                                          "QT_QPA_PLATFORM=offscreen"};
-    Child bus({emulator, "--devices", "kb,small,companion", "--wire-log", wire}, env);
-    std::this_thread::sleep_for(300ms);
-    Child zelkar({program}, env, home.file("zelkar.log"));
-    OutputOnFailure programOutput{home.file("zelkar.log")};
+    Session session;
+    if (!session.built()) GTEST_SKIP() << "no " << session.program;
+    const std::string& wire = session.wire;
+    const auto busProcess = session.startBus("kb,small,companion");
+    Child& bus = *busProcess;
+    const auto zelkar = session.startProgram();
+    OutputOnFailure programOutput{session.log};
 
     // Waits until the wire log satisfies check.
     auto waitFor = [&](auto check, std::chrono::milliseconds limit) {
@@ -73,7 +68,7 @@ TEST(EndToEnd, TheProgramFollowsTheKeyboardFamily) {
     for (size_t i = 2; i < 9; ++i) EXPECT_EQ(kb[i].bytes[5] | (kb[i].bytes[6] << 8), int(i - 2) * 56);
     EXPECT_FALSE(sentTo(all, "small").empty());
     EXPECT_FALSE(sentTo(all, "companion").empty());
-    std::ifstream device(home.path() + "/Documents/ZELKAR/kb/新配置文件1.config");
+    std::ifstream device(session.documents + "/ZELKAR/kb/新配置文件1.config");
     EXPECT_TRUE(device.good());
 
     // 0x0402 reads everything again; three 0x0401 in a row re-read block 0 once.

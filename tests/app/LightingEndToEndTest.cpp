@@ -112,26 +112,20 @@ std::vector<Frame> framesOnTheWire(const std::vector<Report>& sent) {
 }  // namespace
 
 TEST(LightingEndToEnd, TheStoredDeviceProfilesEffectIsWhatTheKeyboardReceives) {
-    const std::string build = std::getenv("ZELKAR_BINARY_DIR");
-    const std::string program = build + "/bin/zelkar", emulator = build + "/sim/zelkar-vhid";
-    if (::access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << program;
+    if (!Session().built()) GTEST_SKIP() << "no program built";
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.what);
-        testsupport::TempDir home, runtime;
-        const std::string documents = home.path() + "/Documents", wire = home.file("wire.jsonl");
-        storeDeviceProfile(documents, c);
-        const std::vector<std::string> env = {"HOME=" + home.path(), "XDG_RUNTIME_DIR=" + runtime.path(),
-                                              "XDG_DOCUMENTS_DIR=" + documents, "QT_QPA_PLATFORM=offscreen"};
-        Child bus({emulator, "--devices", "kb", "--wire-log", wire}, env);
-        std::this_thread::sleep_for(300ms);
-        Child zelkar({program}, env, home.file("zelkar.log"));
-        OutputOnFailure programOutput{home.file("zelkar.log")};
+        Session session;
+        storeDeviceProfile(session.documents, c);
+        const auto bus = session.startBus("kb");
+        const auto zelkar = session.startProgram();
+        OutputOnFailure programOutput{session.log};
 
         // The effect thread starts 3 s after the window; the frames settle on the effect's image.
         const Frame expected = c.expected(c);
         std::vector<Frame> frames;
         EXPECT_TRUE(waitUntil([&] {
-            frames = framesOnTheWire(sentTo(readWire(wire), "kb"));
+            frames = framesOnTheWire(sentTo(readWire(session.wire), "kb"));
             return frames.size() >= 3 && frames.back() == expected && frames[frames.size() - 2] == expected;
         }, 30s)) << "frames seen: " << frames.size() << "; last: "
                  << (frames.empty() ? std::string("none") : testsupport::toHex(frames.back().data(), 396));

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -109,6 +110,26 @@ struct OutputOnFailure {
     ~OutputOnFailure() {
         if (::testing::Test::HasFailure()) std::cerr << "---- the end of " << path << ":\n" << tailOf(path, 150);
     }
+};
+
+// The programs of this build and the private folders both run in: a home (with Documents) and a
+// runtime folder, so that nothing touches the user's files or bus.
+struct Session {
+    std::string build = std::getenv("ZELKAR_BINARY_DIR") ? std::getenv("ZELKAR_BINARY_DIR") : "";
+    std::string program = build + "/bin/zelkar", emulator = build + "/sim/zelkar-vhid";
+    testsupport::TempDir home, runtime;
+    std::string documents = home.path() + "/Documents", wire = home.file("wire.jsonl"), log = home.file("zelkar.log");
+    std::vector<std::string> env = {"HOME=" + home.path(), "XDG_RUNTIME_DIR=" + runtime.path(),
+                                    "XDG_DOCUMENTS_DIR=" + documents, "QT_QPA_PLATFORM=offscreen"};
+
+    bool built() const { return ::access(program.c_str(), X_OK) == 0; }
+    // zelkar-vhid with the devices, its wire log in wire, given a moment to publish them.
+    std::unique_ptr<Child> startBus(const std::string& devices) {
+        auto bus = std::make_unique<Child>(std::vector<std::string>{emulator, "--devices", devices, "--wire-log", wire}, env);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return bus;
+    }
+    std::unique_ptr<Child> startProgram() { return std::make_unique<Child>(std::vector<std::string>{program}, env, log); }
 };
 
 struct Report {

@@ -35,42 +35,47 @@ QSize PictureUI::sizeHint() const {
     return pixmap.isNull() ? QSize(16, 16) : pixmap.size();
 }
 
+// While lighting runs, every key picture repaints up to the effect's frame rate: what does not
+// change with the overlay (background, images, caption) is drawn once into pixmaps and reused
+// until the look, the size or the caption changes.
 void PictureUI::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect r = rect();
-    if (looks.bkColor != 0) painter.fillRect(r, QColor::fromRgba(looks.bkColor));
-    paintImage(painter, r, hot_ && !looks.hotImage.isEmpty() ? looks.hotImage : looks.bkImage);
-    paintImage(painter, r, looks.image);
+    const qreal ratio = devicePixelRatioF();
+    const QString& background = hot_ && !looks.hotImage.isEmpty() ? looks.hotImage : looks.bkImage;
+    if (base_.size != r.size() || base_.ratio != ratio || base_.bkColor != looks.bkColor ||
+        base_.background != background || base_.image != looks.image) {
+        base_ = {r.size(), ratio, looks.bkColor, background, looks.image, layer(r.size(), ratio)};
+        QPainter p(&base_.pixmap);
+        if (looks.bkColor != 0) p.fillRect(r, QColor::fromRgba(looks.bkColor));
+        paintImage(p, r, background);
+        paintImage(p, r, looks.image);
+    }
+    painter.drawPixmap(0, 0, base_.pixmap);
     if (overlayAlpha_ > 0) {
         QColor overlay = QColor::fromRgb(overlayColor_ & 0x00FFFFFFu);
         overlay.setAlpha(overlayAlpha_);
         painter.fillRect(r, overlay);
     }
-    if (!text().isEmpty()) paintText(painter, r);
+    const QString caption = text();
+    if (caption.isEmpty()) return;
+    const QColor pen = palette().color(QPalette::ButtonText);
+    if (caption_.size != r.size() || caption_.ratio != ratio || caption_.text != caption || caption_.font != font() ||
+        caption_.pen != pen || caption_.align != looks.align) {
+        caption_ = {r.size(), ratio, caption, font(), pen, looks.align, layer(r.size(), ratio)};
+        QPainter p(&caption_.pixmap);
+        p.setPen(pen);
+        p.setFont(font());
+        p.drawText(r, int(looks.align) | Qt::TextShowMnemonic, caption);
+    }
+    painter.drawPixmap(0, 0, caption_.pixmap);
 }
 
-void PictureUI::paintText(QPainter& painter, const QRect& r) {
-    painter.setPen(palette().color(QPalette::ButtonText));
-    const QString caption = text();
-    if (caption.contains(u'&')) {  // a mnemonic: drawn the general way
-        painter.drawText(r, int(looks.align) | Qt::TextShowMnemonic, caption);
-        return;
-    }
-    if (caption != captionText_ || font() != captionFont_) {
-        captionText_ = caption;
-        captionFont_ = font();
-        caption_.setText(caption);
-        caption_.setTextFormat(Qt::PlainText);
-        caption_.prepare(QTransform(), font());
-    }
-    painter.setFont(font());
-    const QSizeF size = caption_.size();
-    const Qt::Alignment a = looks.align;
-    const qreal x = a & Qt::AlignLeft ? r.left() : a & Qt::AlignRight ? r.right() + 1 - size.width()
-                                                                       : r.left() + (r.width() - size.width()) / 2;
-    const qreal y = a & Qt::AlignTop ? r.top() : a & Qt::AlignBottom ? r.bottom() + 1 - size.height()
-                                                                      : r.top() + (r.height() - size.height()) / 2;
-    painter.drawStaticText(QPointF(x, y), caption_);
+QPixmap PictureUI::layer(const QSize& size, qreal ratio) {
+    QPixmap pixmap(size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
 }
 
 void PictureUI::enterEvent(QEnterEvent* event) {

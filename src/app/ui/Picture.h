@@ -6,7 +6,7 @@
 #include "app/ui/Skin.h"
 
 #include <QAbstractButton>
-#include <QStaticText>
+#include <QPixmap>
 
 namespace ui {
 
@@ -37,14 +37,26 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    void paintText(QPainter& painter, const QRect& r);
+    static QPixmap layer(const QSize& size, qreal ratio);
 
     Argb overlayColor_ = 0;
-    // The caption laid out once (layout is most of a repaint's cost) until text or font change.
-    QStaticText caption_;
-    QString captionText_;
-    QFont captionFont_;
     int overlayAlpha_ = 0;
+    struct BaseLayer {
+        QSize size;
+        qreal ratio = 0;
+        Argb bkColor = 0;
+        QString background, image;
+        QPixmap pixmap;
+    } base_;
+    struct CaptionLayer {
+        QSize size;
+        qreal ratio = 0;
+        QString text;
+        QFont font;
+        QColor pen;
+        Qt::Alignment align;
+        QPixmap pixmap;
+    } caption_;
     bool hot_ = false;
 };
 
