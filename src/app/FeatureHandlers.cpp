@@ -51,7 +51,20 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
 }
 
 // "windowinit": the macro lists, profile lists and profile files of the three devices.
-void CMainWnd::initialiseProfileData() { keyboard().panels().initialise(); }
+//
+// Every lighting change saves the selected profile files from the mirrors at once, so the mirrors
+// start from those files: saved from empty mirrors, a first change (say the mouse's brightness
+// with no mouse there) would overwrite the stored mouse keys and settings with zeros. The
+// keyboard's arrival applies its device profile again, over what the keyboard itself holds.
+void CMainWnd::initialiseProfileData() {
+    KeyboardFeatures& kb = keyboard();
+    kb.panels().initialise();
+    for (ProfileList list : {ProfileList::keyboardDevice, ProfileList::mouseDevice, ProfileList::mouseLighting,
+                             ProfileList::padLighting})
+        kb.store().loadEntry(list, readSelectedIndex(list));
+    lighting().refreshMouse();
+    lighting().refreshPad();
+}
 
 // Worker slot 5: the keyboard lighting effect thread.
 void CMainWnd::startLightingEffects() { lighting().startEffects(); }
