@@ -255,12 +255,8 @@ bool HidTransport::isPresent(const std::string& path) {
     const std::string node = nodeOfPath(path);
     if (startsWith(node, kHidrawScheme))
         return hidrawNodePresent(roots_, node.substr(sizeof kHidrawScheme - 1), parseVendorId(path), parseProductId(path));
-    if (startsWith(node, kVhidScheme)) {
-        HidOpenedNode opened = openVhidNode(node.substr(sizeof kVhidScheme - 1), 500);
-        if (opened.fd < 0) return false;
-        ::close(opened.fd);
-        return opened.info.vendorId == parseVendorId(path) && opened.info.productId == parseProductId(path);
-    }
+    if (startsWith(node, kVhidScheme))
+        return vhidNodePresent(node.substr(sizeof kVhidScheme - 1), parseVendorId(path), parseProductId(path));
     return false;
 }
 
@@ -327,6 +323,7 @@ int HidTransport::read(uint8_t* buffer, size_t count, size_t* transferred, int t
     const bool look = timeoutMs == 0;
     const bool pauseOnForeign = timeoutMs == kHidInfinite && foreignPauseMs_ > 0;
     bool draining = false;  // after a pause: reading what gathered, without waiting
+    size_t foreignDrained = 0;
     while (readable_) {
         if (!look && !draining && waitReady(fd, POLLIN, timeoutMs, deadline) != 1) break;
         uint8_t* into = prependId_ ? report + 1 : report;
@@ -334,6 +331,13 @@ int HidTransport::read(uint8_t* buffer, size_t count, size_t* transferred, int t
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno == EAGAIN) {
             if (look) break;
+            // While foreign reports keep coming, pause again at once: one wake-up per pause for
+            // a steady stream. Only a pause that gathered nothing goes back to waiting for data.
+            if (draining && foreignDrained > 0) {
+                if (pauseUnlessAborted(foreignPauseMs_)) break;
+                foreignDrained = 0;
+                continue;
+            }
             draining = false;
             continue;
         }
@@ -344,6 +348,9 @@ int HidTransport::read(uint8_t* buffer, size_t count, size_t* transferred, int t
             if (pauseOnForeign && !draining) {
                 if (pauseUnlessAborted(foreignPauseMs_)) break;
                 draining = true;
+                foreignDrained = 0;
+            } else {
+                ++foreignDrained;
             }
             continue;
         }

@@ -103,9 +103,11 @@ public:
     // or a limit in ms. 1 on success; 0 on failure, time-out, abort or unplug.
     int read(uint8_t* buffer, size_t count, size_t* transferred, int timeoutMs);
     // For reads without a time limit: after a report of another collection of the same interface,
-    // wait this long before reading on, then take what has gathered in one go. A hidraw node hands
-    // every reader every report of the interface, so a listener on one collection would otherwise
-    // wake for each answer to the commands on another. Its own reports wait at most this long.
+    // wait this long before reading on, then take what has gathered in one go, and keep pausing so
+    // while each pause gathers foreign reports. A hidraw node hands every reader every report of
+    // the interface, so a listener on one collection would otherwise wake for each answer to the
+    // commands on another. Its own reports wait at most this long. The kernel keeps 64 reports per
+    // reader, so a pause must stay well below 64 reports' worth of traffic.
     // Set by the reading thread before it reads; 0 (the default) reads each report as it comes.
     void setForeignReportPause(int milliseconds) { foreignPauseMs_ = std::max(0, milliseconds); }
     // Writes one output report (byte 0 the report id). 1 on success, 0 otherwise.

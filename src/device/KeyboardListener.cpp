@@ -1,6 +1,7 @@
 #include "device/KeyboardListener.h"
 
 #include <chrono>
+#include <pthread.h>
 
 #include "platform/DebugLog.h"
 
@@ -8,15 +9,19 @@ namespace {
 constexpr const char* kStopTrace = "键盘同步线程设定退出";
 // The consumer collection shares its interface with the command collection, so this reader also
 // gets every answer to every command (800 a second while frames stream). It takes them in
-// batches; a notice of ours waits at most this long, far below the 100 ms re-read debounce.
-constexpr int kForeignReportPauseMs = 10;
+// batches, one wake-up per pause; a notice of ours waits at most this long, below the 100 ms
+// re-read debounce. 40 ms of a full-speed USB interface is at most 40 reports, within the 64
+// that hidraw keeps for a reader.
+constexpr int kForeignReportPauseMs = 40;
 }
 
 void KeyboardListener::run(StopEvent& stop) {
     stop.reset();
+    pthread_setname_np(pthread_self(), "zk-listener");  // tells the threads apart in CPU figures
     std::string path;
     for (;;) {
-        if (stop.wait(std::chrono::milliseconds(1)) || aborted_.load()) {
+        // The stop is looked at without a pause of its own: that would be one more wake-up.
+        if (stop.isSet() || aborted_.load()) {
             debugLog(kStopTrace);
             return;
         }
@@ -70,7 +75,7 @@ void KeyboardListener::listen(StopEvent& stop) {
     const std::string path = transport_.path();
     transport_.setForeignReportPause(kForeignReportPauseMs);
     for (;;) {
-        if (stop.wait(std::chrono::milliseconds(1)) || aborted_.load()) return;
+        if (stop.isSet() || aborted_.load()) return;
         std::vector<uint8_t>& report = transport_.reportBuffer(HidReportType::Input);
         if (report.empty()) return;
         size_t done = 0;

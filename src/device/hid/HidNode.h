@@ -19,6 +19,7 @@ struct HidOpenedNode {
     int fd = -1;
     bool isSocket = false;
     int error = 0;           // errno of a failed open (EACCES tells "no permission")
+    int serverPid = 0;       // bus sockets: the process that serves the interface (0: unknown)
     HidNodeInfo info;
 };
 

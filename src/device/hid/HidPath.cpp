@@ -1,5 +1,4 @@
 // Device paths: building them from a node and reading identity numbers back out of them.
-#include <cctype>
 #include <cstdio>
 
 #include "device/HidTransport.h"
@@ -7,19 +6,27 @@
 
 namespace {
 
+// ASCII only, without the locale: the watcher reads four tags of every path ten times a second.
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+int hexDigit(char c) {
+    c = lowerAscii(c);
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 uint16_t readTagged(const std::string& path, const char* tag) {
     const size_t tagLength = std::char_traits<char>::length(tag);
     if (path.size() < tagLength) return 0;
     for (size_t i = 0; i + tagLength <= path.size(); ++i) {
         size_t k = 0;
-        while (k < tagLength && std::tolower(static_cast<unsigned char>(path[i + k])) == tag[k]) ++k;
+        while (k < tagLength && lowerAscii(path[i + k]) == tag[k]) ++k;
         if (k != tagLength) continue;
         // First occurrence found: read as many hex digits as follow, keep the low 16 bits.
         uint32_t value = 0;
-        for (size_t j = i + tagLength; j < path.size() && std::isxdigit(static_cast<unsigned char>(path[j])); ++j) {
-            const char c = char(std::tolower(static_cast<unsigned char>(path[j])));
-            value = (value << 4) | uint32_t(c <= '9' ? c - '0' : c - 'a' + 10);
-        }
+        for (size_t j = i + tagLength; j < path.size() && hexDigit(path[j]) >= 0; ++j)
+            value = (value << 4) | uint32_t(hexDigit(path[j]));
         return uint16_t(value & 0xFFFF);
     }
     return 0;

@@ -13,3 +13,9 @@ void listVhidNodes(const std::string& busDir, std::vector<HidNodeInfo>* out, std
 
 // Connects to an interface socket and takes its hello. fd -1 and error set on failure.
 HidOpenedNode openVhidNode(const std::string& socketPath, int helloTimeoutMs = 1000);
+
+// True while the socket still serves an interface with this vendor and product. A socket whose
+// hello was taken before answers without a new connection as long as its file is the same one and
+// the bus process that published it lives: the watcher asks about every present device ten times
+// a second, and each connection would wake the bus.
+bool vhidNodePresent(const std::string& socketPath, uint16_t vendorId, uint16_t productId);
