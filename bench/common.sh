@@ -22,3 +22,15 @@ export QT_LOGGING_RULES="zelkar.debug=true"
 unset ZELKAR_DEBUG
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+wait_for() {  # FILE TEXT TIMEOUT_MS: until FILE holds TEXT; fails when the time is up
+  local deadline=$(( $(now_ms) + $3 ))
+  until grep -q "$2" "$1" 2>/dev/null; do
+    [ "$(now_ms)" -lt "$deadline" ] || return 1
+    sleep 0.002
+  done
+}
+stop() {  # PID: SIGTERM, the orderly way, then wait
+  kill -TERM "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}

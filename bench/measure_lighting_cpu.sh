@@ -21,14 +21,6 @@ if [ "$method" = perf ] && ! command -v perf >/dev/null; then
   method=schedstat
 fi
 
-wait_for() {  # FILE TEXT TIMEOUT_MS
-  local deadline=$(( $(now_ms) + $3 ))
-  until grep -q "$2" "$1" 2>/dev/null; do
-    [ "$(now_ms)" -lt "$deadline" ] || return 1
-    sleep 0.01
-  done
-}
-stop() { kill -TERM "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
 
 # Lines "tid name ns" for every thread of PID; the thread whose id is the process's is the UI thread.
 threads_ns() {

@@ -9,13 +9,6 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source bench/common.sh
-wait_for() {  # FILE TEXT TIMEOUT_MS
-  local deadline=$(( $(now_ms) + $3 ))
-  until grep -q "$2" "$1" 2>/dev/null; do
-    [ "$(now_ms)" -lt "$deadline" ] || return 1
-    sleep 0.002
-  done
-}
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }  # utime + stime
 # Time on a CPU in ns, summed over the threads (the scheduler's own count; finer than ticks).
@@ -25,10 +18,6 @@ hz=$(getconf CLK_TCK)
 report_cpu() {  # TEXT USER_TICKS SYSTEM_TICKS (over 10 s)
   awk -v u="$2" -v s="$3" -v hz="$hz" -v text="$1" \
     'BEGIN { printf "%s: %.2f %% of one core over 10 s (user %.2f %%, system %.2f %%)\n", text, 100 * (u + s) / (hz * 10), 100 * u / (hz * 10), 100 * s / (hz * 10) }'
-}
-stop() {  # PID: SIGTERM, the orderly way, then wait
-  kill -TERM "$1" 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
 }
 
 # ---- start-up and memory, keyboard connected --------------------------------------------------
