@@ -13,9 +13,16 @@ if build/src/tools/zelkar-hidinfo --json | grep -q '"path": "hidraw:[^"]*vid_0c4
   echo "run.sh: a real keyboard is present"
 else
   echo "run.sh: no keyboard found; starting the emulated keyboard family (zelkar-vhid)"
-  build/sim/zelkar-vhid --devices kb,small,companion </dev/null &
+  # Its control commands come through a pipe of ours (opened read-write, so it never ends) and
+  # its answers go to a log: `echo "frame kb" > PIPE` shows what the keyboard's LEDs show.
+  state="${XDG_RUNTIME_DIR:-/tmp}"
+  control="$state/zelkar-vhid.control" answers="$state/zelkar-vhid.log"
+  rm -f "$control"
+  mkfifo -m 600 "$control"
+  build/sim/zelkar-vhid --devices kb,small,companion <>"$control" >"$answers" 2>&1 &
   vhid_pid=$!
-  trap 'kill "$vhid_pid" 2>/dev/null || true' EXIT
+  trap 'kill "$vhid_pid" 2>/dev/null || true; rm -f "$control"' EXIT
+  echo "run.sh: emulator commands: echo 'frame kb' > $control  (answers in $answers)"
   sleep 0.3
 fi
 
