@@ -1,12 +1,15 @@
 // The ring progress, pictures with hover image and colour overlay, and what accessibility sees.
 #include <QAccessible>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEnterEvent>
 #include <QImage>
+#include <QScreen>
 #include <QWidget>
 
 #include "app/ui/Accessibility.h"
 #include "app/ui/CustomControls.h"
+#include "app/ui/OverlaySurface.h"
 #include "app/ui/Picture.h"
 #include "app/ui/UiQt.h"
 #include "app_ui/UiTestSupport.h"
@@ -121,6 +124,45 @@ TEST_F(Pictures, MissingImageShowsNothingButTheColour) {
     ui.setBkColor("kb_dkey_1", 0);
     EXPECT_EQ(QColor(pixel(widget("kb_dkey_1"), {20, 20})), window->palette().color(QPalette::Window))
         << "only the window behind";
+}
+
+// The preview's pictures repaint through one opaque surface showing a captured composite of what
+// lies beneath them. Overlay frames reuse it; Qt repaints nothing under an opaque widget, so any
+// other change beneath must reach the surface, or it would keep showing the old look.
+TEST_F(Controls, PreviewSurfaceShowsChangesBeneathIt) {
+    uitest::writePng(skin("hot.png"), 8, 8, 0xFFFFFFFF);
+    std::string pictures;
+    std::vector<ui::Ui::OverlayChange> frame;
+    for (int i = 0; i < 10; ++i)
+        pictures += "<Picture name=\"p" + std::to_string(i) + "\" hotimage=\"hot.png\" pos=\"" + std::to_string(10 + 30 * i) + ",10,20,20\"/>";
+    build(R"(<Box name="box" pos="0,0,320,40" bkcolor="#FF0000FF">)" + pictures + "</Box>");
+    for (int i = 0; i < 10; ++i) frame.push_back({ui.handle("p" + std::to_string(i)), 0xFFFF0000, 0});
+    QWidget* key = widget("p0");
+    auto onScreen = [&] {
+        // The window repaints on its next update request, not within one pass of the event loop.
+        QElapsedTimer waited;
+        for (waited.start(); waited.elapsed() < 50;) QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage().pixel(key->mapTo(window, QPoint(10, 10)));
+    };
+    auto show = [&](int alpha) {
+        for (auto& change : frame) change.alpha = alpha;
+        ui.setOverlays(frame);
+        return onScreen();
+    };
+    EXPECT_EQ(show(255), 0xFFFF0000u);
+    auto* surface = widget("box")->findChild<ui::OverlaySurface*>();
+    ASSERT_TRUE(surface);
+    const int captures = surface->captures();
+    EXPECT_EQ(show(0), 0xFF0000FFu) << "the background shows through";
+    EXPECT_EQ(surface->captures(), captures) << "overlay frames reuse the composite";
+    ui.setBkColor("box", 0xFF00FF00);
+    EXPECT_EQ(onScreen(), 0xFF00FF00u) << "a new background without an overlay frame";
+    show(255);
+    ui.setBkColor("box", 0xFF0000FF);  // in the same frame as overlays over the whole surface
+    EXPECT_EQ(show(0), 0xFF0000FFu);
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), key->mapToGlobal(QPointF(1, 1)));
+    QApplication::sendEvent(key, &enter);
+    EXPECT_EQ(onScreen(), 0xFFFFFFFFu) << "the hot image";
 }
 
 TEST_F(Controls, AccessibleNamesAreWhatAPersonSeesAndIdsAreOptIn) {

@@ -1,5 +1,8 @@
 #include "app/ui/Picture.h"
 
+#include "app/ui/OverlaySurface.h"
+
+#include <QEvent>
 #include <QPainter>
 
 namespace ui {
@@ -11,14 +14,14 @@ PictureUI::PictureUI(QWidget* parent) : QAbstractButton(parent) {
 void PictureUI::setOverlayColor(Argb colour) {
     if (overlayColor_ == colour) return;
     overlayColor_ = colour;
-    if (overlayAlpha_ > 0) update();
+    if (overlayAlpha_ > 0) repaintOverlay();
 }
 
 void PictureUI::setOverlayAlpha(int alpha) {
     alpha = std::clamp(alpha, 0, 255);
     if (overlayAlpha_ == alpha) return;
     overlayAlpha_ = alpha;
-    update();
+    repaintOverlay();
 }
 
 bool PictureUI::setOverlay(Argb colour, int alpha, bool repaint) {
@@ -26,8 +29,21 @@ bool PictureUI::setOverlay(Argb colour, int alpha, bool repaint) {
     const bool shows = alpha != overlayAlpha_ || (alpha > 0 && ((colour ^ overlayColor_) & 0x00FFFFFFu) != 0);
     overlayColor_ = colour;
     overlayAlpha_ = alpha;
-    if (shows && repaint && isVisible()) update();
+    if (shows && repaint && isVisible()) repaintOverlay();
     return shows;
+}
+
+void PictureUI::setSurface(OverlaySurface* surface) { surface_ = surface; }
+
+void PictureUI::repaintOverlay() {
+    if (surface_) surface_->overlayChanged(geometry());
+    else update();
+}
+
+// Beneath a surface, Qt does not repaint the picture: the surface shows it.
+void PictureUI::repaintAll() {
+    if (surface_) surface_->beneathChanged(geometry());
+    else update();
 }
 
 QSize PictureUI::sizeHint() const {
@@ -40,6 +56,11 @@ QSize PictureUI::sizeHint() const {
 // until the look, the size or the caption changes.
 void PictureUI::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    paintBase(painter);
+    if (!composing || !surface_) paintOverlayAndCaption(painter, devicePixelRatioF());
+}
+
+void PictureUI::paintBase(QPainter& painter) {
     const QRect r = rect();
     const qreal ratio = devicePixelRatioF();
     const QString& background = hot_ && !looks.hotImage.isEmpty() ? looks.hotImage : looks.bkImage;
@@ -52,6 +73,10 @@ void PictureUI::paintEvent(QPaintEvent*) {
         paintImage(p, r, looks.image);
     }
     painter.drawPixmap(0, 0, base_.pixmap);
+}
+
+void PictureUI::paintOverlayAndCaption(QPainter& painter, qreal ratio) {
+    const QRect r = rect();
     if (overlayAlpha_ > 0) {
         QColor overlay = QColor::fromRgb(overlayColor_ & 0x00FFFFFFu);
         overlay.setAlpha(overlayAlpha_);
@@ -81,15 +106,33 @@ QPixmap PictureUI::layer(const QSize& size, qreal ratio) {
 void PictureUI::enterEvent(QEnterEvent* event) {
     QAbstractButton::enterEvent(event);
     hot_ = true;
-    update();
+    repaintAll();
     emit entered();
 }
 
 void PictureUI::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
     hot_ = false;
-    update();
+    repaintAll();
     emit left();
+}
+
+void PictureUI::changeEvent(QEvent* event) {
+    QAbstractButton::changeEvent(event);
+    const auto type = event->type();
+    if (type == QEvent::FontChange || type == QEvent::PaletteChange || type == QEvent::EnabledChange ||
+        type == QEvent::StyleChange)
+        repaintAll();
+}
+
+void PictureUI::moveEvent(QMoveEvent* event) {
+    QAbstractButton::moveEvent(event);
+    if (surface_) surface_->picturesMoved();
+}
+
+void PictureUI::resizeEvent(QResizeEvent* event) {
+    QAbstractButton::resizeEvent(event);
+    if (surface_) surface_->picturesMoved();
 }
 
 }  // namespace ui

@@ -7,8 +7,11 @@
 
 #include <QAbstractButton>
 #include <QPixmap>
+#include <QPointer>
 
 namespace ui {
+
+class OverlaySurface;
 
 class PictureUI : public QAbstractButton, public Skinned {
     Q_OBJECT
@@ -27,6 +30,13 @@ public:
 
     QSize sizeHint() const override;
 
+    // Pictures beneath an OverlaySurface are not painted by Qt: the surface shows their base
+    // layer from its composite and paints overlay and caption itself.
+    void paintOverlayAndCaption(QPainter& painter, qreal ratio);
+    void setSurface(OverlaySurface* surface);
+    // While a surface captures what lies beneath it, its pictures paint their base layer only.
+    static inline bool composing = false;
+
 signals:
     void entered();
     void left();
@@ -35,9 +45,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 
 private:
     static QPixmap layer(const QSize& size, qreal ratio);
+    void repaintOverlay();
+    void repaintAll();
+    void paintBase(QPainter& painter);
 
     Argb overlayColor_ = 0;
     int overlayAlpha_ = 0;
@@ -58,6 +75,7 @@ private:
         QPixmap pixmap;
     } caption_;
     bool hot_ = false;
+    QPointer<OverlaySurface> surface_;
 };
 
 }  // namespace ui

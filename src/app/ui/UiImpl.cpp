@@ -2,6 +2,7 @@
 
 #include "app/ui/CustomControls.h"
 #include "app/ui/Language.h"
+#include "app/ui/OverlaySurface.h"
 #include "app/ui/Skin.h"
 #include "app/ui/UiLog.h"
 
@@ -158,6 +159,7 @@ void Ui::Impl::applyText(Control& c) {
         Silence quiet(*this);
         edit->setText(shown);
     }
+    OverlaySurface::changed(w);
     refreshAccessibility(c);
 }
 
@@ -170,7 +172,10 @@ void Ui::Impl::applyToolTip(Control& c) {
 void Ui::Impl::applyVisible(Control& c, bool visible) {
     c.visible = visible;
     // A Tab shows and hides its pages itself; a page keeps its flag for when it is shown.
-    if (c.outer && !c.tabPage) c.outer->setVisible(visible);
+    if (c.outer && !c.tabPage) {
+        c.outer->setVisible(visible);
+        OverlaySurface::changed(c.outer);
+    }
 }
 
 void Ui::Impl::applyEnabled(Control& c, bool enabled) {
@@ -182,6 +187,7 @@ void Ui::Impl::applyBkColor(Control& c, Argb colour) {
     c.bkColor = colour;
     QWidget* w = c.widget;
     if (!w) return;
+    OverlaySurface::changed(w);
     if (auto* skinned = dynamic_cast<Skinned*>(w)) {
         skinned->looks.bkColor = colour;
         w->update();
@@ -198,6 +204,7 @@ void Ui::Impl::applyBkColor(Control& c, Argb colour) {
 
 void Ui::Impl::applyBkImage(Control& c, const std::string& image) {
     c.bkImage = image;
+    OverlaySurface::changed(c.widget);
     if (auto* skinned = dynamic_cast<Skinned*>(c.widget.data())) {
         skinned->looks.bkImage = qs(image);
         c.widget->update();

@@ -2,6 +2,7 @@
 #include "app/ui/Ui.h"
 
 #include "app/ui/Language.h"
+#include "app/ui/OverlaySurface.h"
 #include "app/ui/Palette.h"
 #include "app/ui/Picture.h"
 #include "app/ui/UiImpl.h"
@@ -269,32 +270,32 @@ void Ui::setOverlay(ControlHandle handle, Argb colour, int alpha) {
 }
 
 void Ui::setOverlays(const std::vector<OverlayChange>& changes) {
-    // A few changed pictures repaint on their own; many repaint as the rectangle around them in
-    // their container, so that the window does not assemble (and paint through) a region of
-    // dozens of small rectangles.
+    // The pictures of a container repaint through the surface over them (see OverlaySurface). A
+    // few changed pictures repaint on their own; many as the rectangle around them, so that the
+    // window does not assemble a region of dozens of small rectangles.
     constexpr std::size_t kFewPictures = 8;
-    std::vector<std::pair<QWidget*, QRect>> areas;  // per container, in its coordinates
     std::vector<PictureUI*> changed;
     for (const OverlayChange& change : changes) {
         Control* c = impl_->fromHandle(change.picture);
         auto* picture = c && c->kind == Kind::Picture ? qobject_cast<PictureUI*>(c->widget.data()) : nullptr;
         if (picture && picture->setOverlay(change.colour, change.alpha, false)) changed.push_back(picture);
     }
-    if (changed.size() <= kFewPictures) {
-        for (PictureUI* picture : changed) picture->update();
-        return;
-    }
+    std::vector<std::pair<QWidget*, QRect>> areas;  // per container, in its coordinates
     for (PictureUI* picture : changed) {
         QWidget* parent = picture->parentWidget();
         if (!parent) {
             picture->update();
             continue;
         }
+        if (changed.size() <= kFewPictures) {
+            areas.emplace_back(parent, picture->geometry());
+            continue;
+        }
         auto area = std::find_if(areas.begin(), areas.end(), [&](const auto& a) { return a.first == parent; });
         if (area == areas.end()) areas.emplace_back(parent, picture->geometry());
         else area->second |= picture->geometry();
     }
-    for (const auto& [parent, rect] : areas) parent->update(rect);
+    for (const auto& [parent, rect] : areas) OverlaySurface::of(parent)->overlayChanged(rect);
 }
 
 Argb Ui::overlayColor(const std::string& name) const {

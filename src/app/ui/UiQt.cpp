@@ -1,6 +1,7 @@
 #include "app/ui/UiQt.h"
 
 #include "app/ui/LayoutBuilder.h"
+#include "app/ui/OverlaySurface.h"
 #include "app/ui/UiImpl.h"
 
 #include <QApplication>
@@ -47,7 +48,10 @@ bool switchLanguage(const std::string& name, const std::string& file) {
     if (!language.load(file)) return false;
     language.setName(name);
     language.reloadText();
-    for (QWidget* top : QApplication::topLevelWidgets()) top->update();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        top->update();
+        OverlaySurface::changed(top);
+    }
     return true;
 }
 
