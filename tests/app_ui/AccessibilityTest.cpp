@@ -19,6 +19,7 @@ protected:
           <Combo name="combo" tooltip="mode_tip"><Item text="a"/><Item text="b"/><Item text="c"/></Combo>
           <List name="list" height="120" tooltip="list_tip"><Column text="Name"/><Column text="Size"/></List>
           <Slider name="slider" min="0" max="10" tooltip="speed_tip"/>
+          <Edit name="edit" spoken="count_name" tooltip="count_tip"/>
         </VBox>)");
         for (const char* row : {"one", "two", "three"}) ui.addRow("list", {row, "1"});
     }
@@ -100,6 +101,14 @@ TEST_F(Assistive, SliderValueSetByAssistiveTechnologyIsCommitted) {
     slider->valueInterface()->setCurrentValue(7);
     EXPECT_EQ(ui.value("slider"), 7);
     EXPECT_EQ(seen(), Strings{"valuechanged:slider"});
+}
+
+TEST_F(Assistive, ControlsWithoutTextSpeakTheirOwnNameBeforeTheirTip) {
+    EXPECT_EQ(of("edit")->text(QAccessible::Name), "count_name");
+    ui.setSpokenName("edit", "other_name");
+    EXPECT_EQ(of("edit")->text(QAccessible::Name), "other_name");
+    ui.setSpokenName("edit", "");
+    EXPECT_EQ(of("edit")->text(QAccessible::Name), "count_tip");
 }
 
 }  // namespace

@@ -496,7 +496,7 @@ TEST_F(SkinFiles, EveryKeyALayoutOrTheMenuUsesHasATextInBothLanguages) {
     std::set<std::string> keys;
     for (const auto& [file, doc] : layouts())
         for (const auto& e : doc.elements)
-            for (const char* a : {"key", "tooltip"})
+            for (const char* a : {"key", "tooltip", "spoken"})
                 if (e.has(a)) keys.insert(e.attr(a));
     ASSERT_FALSE(keys.empty());
     expectKeysInBothLanguages(keys, "that the layouts use");

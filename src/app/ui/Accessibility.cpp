@@ -2,6 +2,7 @@
 
 #include "app/ui/Buttons.h"
 #include "app/ui/ItemWidgets.h"
+#include "app/ui/Language.h"
 #include "app/ui/Palette.h"
 #include "app/ui/UiImpl.h"
 
@@ -331,7 +332,8 @@ void Ui::Impl::refreshAccessibility(Control& c) {
     QWidget* w = c.widget;
     if (!w) return;
     QString name;
-    if (captionedByText(c.kind)) name = QString::fromStdString(shownText(c));
+    if (!c.spokenKey.empty()) name = QString::fromStdString(Language::instance().text(c.spokenKey));
+    if (name.isEmpty() && captionedByText(c.kind)) name = QString::fromStdString(shownText(c));
     if (name.isEmpty()) name = w->toolTip();
     if (w->accessibleName() != name) w->setAccessibleName(name);
     const QString description = accessibleIds() ? QString::fromStdString(c.name) : QString();

@@ -49,7 +49,7 @@ const QStringList& knownAttributes() {
         "name", "text", "key", "tooltip", "visible", "enabled", "width", "height", "pos", "padding",
         "bkcolor", "textcolor", "forecolor", "bkimage", "hotimage", "image", "selectedimage",
         "userdata", "font", "align", "group", "selected", "min", "max", "value", "numeric",
-        "maxchars", "itemheight", "color", "childpadding", "inset", "vertical", "size", "title"};
+        "maxchars", "itemheight", "color", "childpadding", "inset", "vertical", "size", "title", "spoken"};
     return known;
 }
 
@@ -245,6 +245,7 @@ void Builder::configure(Control& c, const Attrs& attrs) {
         c.text = attrs.value("text").toStdString();
     }
     c.toolTipKey = attrs.value("tooltip").toStdString();
+    c.spokenKey = attrs.value("spoken").toStdString();
     c.userData = attrs.value("userdata").toStdString();
     withInt("width", [&](int v) { if (v > 0) w->setFixedWidth(v); });
     withInt("height", [&](int v) { if (v > 0) w->setFixedHeight(v); });

@@ -80,6 +80,13 @@ void Ui::setToolTip(const std::string& name, const std::string& key) {
     }
 }
 
+void Ui::setSpokenName(const std::string& name, const std::string& key) {
+    if (Control* c = impl_->find(name, "setSpokenName")) {
+        c->spokenKey = key;
+        impl_->refreshAccessibility(*c);
+    }
+}
+
 // ---- visibility and state ----
 
 void Ui::setVisible(const std::string& name, bool visible) {

@@ -68,6 +68,9 @@ public:
     std::string textKey(const std::string& name) const;  // the key in key mode, else ""
     bool isKeyMode(const std::string& name) const;
     void setToolTip(const std::string& name, const std::string& key);   // a language key
+    // The name a screen reader speaks for a control that shows no text of its own (an edit, a
+    // slider, a list): a language key, spoken in the current language.
+    void setSpokenName(const std::string& name, const std::string& key);
 
     // ---- visibility and state ----
     void setVisible(const std::string& name, bool visible);

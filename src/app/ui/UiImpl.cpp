@@ -322,6 +322,7 @@ void Ui::Impl::reloadText() {
         Control& c = *control;
         if (c.keyMode) applyText(c);
         if (!c.toolTipKey.empty()) applyToolTip(c);
+        else if (!c.spokenKey.empty()) refreshAccessibility(c);
         if (auto* combo = qobject_cast<QComboBox*>(c.widget.data())) {
             for (int i = 0; i < combo->count(); ++i) {
                 const QString key = combo->itemData(i, kItemKeyRole).toString();

@@ -39,6 +39,7 @@ struct Control {
     bool keyMode = false;
     std::string text;               // the literal, or the key in key mode
     std::string toolTipKey;
+    std::string spokenKey;  // language key of the name a screen reader speaks, when no text names it
     std::string userData;
     bool visible = true;
     bool enabled = true;
