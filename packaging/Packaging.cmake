@@ -55,11 +55,12 @@ set(ZELKAR_PACKAGE_MAINTAINER "Zelkar developers <zelkar@localhost>" CACHE STRIN
 set(CPACK_PACKAGE_CONTACT "${ZELKAR_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up the Zelkar keyboard, mouse and mouse pad")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Zelkar configures a family of USB gaming peripherals: a keyboard that two add-on keyboard
-units can join, a mouse and an illuminated mouse pad. It remaps keys and buttons, records
-macros, sets and streams lighting and keeps profiles. The package brings the udev rule that
-lets the user at the seat use the devices, and the device emulator zelkar-vhid for trying the
-program without hardware.")
+  "Zelkar configures a family of USB gaming peripherals: a keyboard that two
+add-on keyboard units can join, a mouse and an illuminated mouse pad. It
+remaps keys and buttons, records macros, sets and streams lighting and keeps
+profiles. The package brings the udev rule that lets the user at the seat use
+the devices, and the device emulator zelkar-vhid for trying the program
+without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

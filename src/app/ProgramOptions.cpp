@@ -9,8 +9,8 @@
 
 namespace {
 
-// QApplication's options, written with one dash or two; those in the first list take a value,
-// either as the next argument or after '='.
+// QApplication's options, written with one dash or two; those in the first list take a value
+// as the next argument (-style and -stylesheet also after '=', as Qt reads them).
 constexpr std::array<std::string_view, 15> kQtWithValue = {
     "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry", "qwindowtitle",
     "title", "qwindowicon", "icon", "name", "display", "session", "style", "stylesheet"};
@@ -46,7 +46,8 @@ ProgramOptions readProgramOptions(int argc, const char* const* argv) {
         if (inlineValue) name = name.substr(0, equals);
         if (among(kQtFlags, name) && !inlineValue) continue;
         if (among(kQtWithValue, name)) {
-            if (inlineValue) continue;
+            if (inlineValue && (name == "style" || name == "stylesheet")) continue;
+            if (inlineValue) return refuse("unknown option '" + std::string(arg) + "'");
             if (i + 1 < argc) {
                 ++i;
                 continue;

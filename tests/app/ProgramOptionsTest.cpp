@@ -28,6 +28,7 @@ TEST(ProgramOptions, OursQtsAndRefusals) {
         {{"-platform", "offscreen", "--style=fusion", "-reverse", "--display", ":1"}, A::run, ""},
         {{"--bogus"}, A::refuse, "unknown option '--bogus'"},
         {{"-reverse=1"}, A::refuse, "unknown option '-reverse=1'"},
+        {{"-platform=xcb"}, A::refuse, "unknown option '-platform=xcb'"},  // Qt would ignore it
         {{"-platform"}, A::refuse, "option '-platform' needs a value"},
         {{"profile.ini"}, A::refuse, "unexpected argument 'profile.ini'"},
         {{"-"}, A::refuse, "unexpected argument '-'"},
