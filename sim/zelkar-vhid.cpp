@@ -81,7 +81,10 @@ int main(int argc, char** argv) {
             std::printf("zelkar-vhid %s\n", ZELKAR_VERSION);
             return 0;
         }
-        std::string* into = arg == "--bus" ? &busDir : arg == "--devices" ? &deviceList : arg == "--wire-log" ? &wireLog : nullptr;
+        std::string* into = arg == "--bus"        ? &busDir
+                            : arg == "--devices"  ? &deviceList
+                            : arg == "--wire-log" ? &wireLog
+                                                  : nullptr;
         if (!into) {
             std::fprintf(stderr, "zelkar-vhid: unknown option '%s' (try --help)\n", arg.c_str());
             return 2;

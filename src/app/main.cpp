@@ -1,5 +1,6 @@
-// Start-up: the command line, one copy per user, the skin folder, the main window (hidden until a device or the
-// Show policy shows it), the message loop, and an orderly Shutdown on close, SIGTERM or SIGINT.
+// Start-up: the command line, the skin folder, one copy per user, the main window (hidden until a
+// device or the Show policy shows it), the message loop, and an orderly Shutdown on close,
+// SIGTERM or SIGINT.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
