@@ -15,10 +15,14 @@
 #include "sim/DeviceCatalog.h"
 #include "sim/VirtualBus.h"
 
+#ifndef ZELKAR_VERSION
+#define ZELKAR_VERSION "unknown"
+#endif
+
 namespace {
 
 const char kUsage[] =
-    "usage: zelkar-vhid [--bus DIR] [--devices LIST] [--wire-log FILE] [--help]\n"
+    "usage: zelkar-vhid [--bus DIR] [--devices LIST] [--wire-log FILE] [--help] [--version]\n"
     "\n"
     "Publishes emulated Zelkar devices on the virtual device bus, so the program can be tried\n"
     "without hardware.\n"
@@ -26,7 +30,8 @@ const char kUsage[] =
     "  --bus DIR        bus directory (default: %s)\n"
     "  --devices LIST   comma list of kb, small, companion, mouse, pad to plug at start (default: kb)\n"
     "  --wire-log FILE  write every report in both directions to FILE as JSON lines\n"
-    "  --help           show this text\n"
+    "  -h, --help       show this text and exit\n"
+    "  -V, --version    show the version and exit\n"
     "\n"
     "Control commands, one per line on standard input, each answered with one line:\n"
     "  plug DEV | unplug DEV | notify DEV USAGE | peek DEV AREA OFFSET LENGTH |\n"
@@ -72,12 +77,20 @@ int main(int argc, char** argv) {
             std::printf(kUsage, vhid::defaultBusDir().c_str());
             return 0;
         }
-        bool ok = false;
-        if (arg == "--bus") ok = value(&busDir);
-        else if (arg == "--devices") ok = value(&deviceList);
-        else if (arg == "--wire-log") ok = value(&wireLog);
-        if (!ok) {
-            std::fprintf(stderr, "zelkar-vhid: bad argument '%s' (try --help)\n", arg.c_str());
+        if (arg == "--version" || arg == "-V") {
+            std::printf("zelkar-vhid %s\n", ZELKAR_VERSION);
+            return 0;
+        }
+        std::string* into = arg == "--bus"        ? &busDir
+                            : arg == "--devices"  ? &deviceList
+                            : arg == "--wire-log" ? &wireLog
+                                                  : nullptr;
+        if (!into) {
+            std::fprintf(stderr, "zelkar-vhid: unknown option '%s' (try --help)\n", arg.c_str());
+            return 2;
+        }
+        if (!value(into)) {
+            std::fprintf(stderr, "zelkar-vhid: option '%s' needs a value (try --help)\n", arg.c_str());
             return 2;
         }
     }

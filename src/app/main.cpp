@@ -1,5 +1,6 @@
-// Start-up: one copy per user, the skin folder, the main window (hidden until a device or the
-// Show policy shows it), the message loop, and an orderly Shutdown on close, SIGTERM or SIGINT.
+// Start-up: the command line, the skin folder, one copy per user, the main window (hidden until a
+// device or the Show policy shows it), the message loop, and an orderly Shutdown on close,
+// SIGTERM or SIGINT.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +11,9 @@
 
 #include "app/AppLog.h"
 #include "app/MainWindow.h"
+#include "app/ProgramOptions.h"
 #include "app/QtFileDialog.h"
+#include "app/Resources.h"
 #include "app/SingleInstance.h"
 #include "app/ui/Language.h"
 #include "platform/DataFolder.h"
@@ -19,15 +22,26 @@
 
 namespace {
 
-// skin/ beside the program; in a development build that lacks it, the source tree's.
-std::string findSkinDir() {
-    const QString beside = QString::fromStdString(programFolder()) + "skin";
-    if (QFileInfo(beside).isDir()) return beside.toStdString();
-#ifdef ZELKAR_DEV_SKIN_DIR
-    if (QFileInfo(QStringLiteral(ZELKAR_DEV_SKIN_DIR)).isDir()) return ZELKAR_DEV_SKIN_DIR;
-#endif
-    debugLog("no skin folder beside the program: " + beside.toStdString());
-    return beside.toStdString();
+// The skin folder beside the program (a build tree) or under ../share/zelkar (installed); ""
+// with the reason in *problem when neither holds a readable main layout.
+std::string findSkinDir(std::string* problem) {
+    const std::string program = programFolder();
+    std::string skin = skinFolderOf(program);
+    if (skin.empty()) {
+        *problem = "no skin folder: neither " + program + "skin nor " +
+                   QDir::cleanPath(QString::fromStdString(program + "../share/zelkar/skin")).toStdString() +
+                   " exists";
+        return {};
+    }
+    skin.pop_back();  // the layouts join names to it themselves
+    ui::setSkinDir(skin);
+    const QFileInfo main(QDir(QString::fromStdString(skin)).filePath(QString::fromStdString(layoutFile("XML_MAIN"))));
+    if (!main.isFile() || !main.isReadable()) {
+        *problem = "the skin folder " + skin + " cannot be used: " + main.filePath().toStdString() +
+                   " is missing or unreadable";
+        return {};
+    }
+    return skin;
 }
 
 void centre(QWidget& window) {
@@ -40,6 +54,21 @@ void centre(QWidget& window) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const ProgramOptions options = readProgramOptions(argc, argv);
+    switch (options.action) {
+    case ProgramOptions::Action::help: std::fputs(programUsage(), stdout); return 0;
+    case ProgramOptions::Action::version: std::printf("%s\n", programVersion().c_str()); return 0;
+    case ProgramOptions::Action::refuse: std::fprintf(stderr, "zelkar: %s (try --help)\n", options.error.c_str()); return 2;
+    case ProgramOptions::Action::run: break;
+    }
+    // Without its layouts the window would be blank: say which folder is wrong and stop.
+    std::string problem;
+    const std::string skin = findSkinDir(&problem);
+    if (skin.empty()) {
+        std::fprintf(stderr, "zelkar: %s\n", problem.c_str());
+        return 1;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("zelkar");
     // The window hides while no device is there; only Shutdown ends the program.
@@ -49,7 +78,7 @@ int main(int argc, char** argv) {
     SingleInstance instance;
     if (!instance.acquire()) return 0;  // the running copy was asked to show itself
 
-    ui::setSkinDir(findSkinDir());
+    debugLog("skin folder: " + skin + ", defaults folder: " + defaultsFolder());
     setFileDialogService(std::make_shared<QtFileDialogService>());
 
     int leftBehind = 0;

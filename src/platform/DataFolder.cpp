@@ -104,6 +104,14 @@ std::string defaultsFolderOf(const std::string& programFolder) {
     return program;
 }
 
+std::string skinFolderOf(const std::string& programFolder) {
+    const std::string program = withSlash(programFolder);
+    if (isDirectory(program + "skin")) return program + "skin/";
+    QString installed = QDir::cleanPath(QString::fromStdString(program + "../share/zelkar/skin"));
+    if (QFileInfo(installed).isDir()) return withSlash(installed.toStdString());
+    return {};
+}
+
 bool isSafeEntryName(std::string_view name) {
     if (name.empty() || name.size() > 240 || name == ".") return false;
     if (name.front() == ' ' || name.back() == ' ') return false;

@@ -33,6 +33,11 @@ std::string programFolder();
 std::string defaultsFolder();
 std::string defaultsFolderOf(const std::string& programFolder);  // the same rule for any folder
 
+// The layouts, language files and images: programFolder()/skin/ when it exists (a build tree),
+// else programFolder()/../share/zelkar/skin/ when that exists (an installed layout), else "".
+// Both are found from the program's own path, so an installed tree can be moved as a whole.
+std::string skinFolderOf(const std::string& programFolder);
+
 // Whether a profile or macro entry name may become a file name in a device folder. Names come
 // from INI files and dialogs, so anything that could leave the folder or confuse it is refused:
 // empty names, '/', '\\', "..", "." alone, NUL and other control characters, leading or trailing

@@ -12,14 +12,20 @@
 
 namespace {
 
+#ifndef ZELKAR_VERSION
+#define ZELKAR_VERSION "unknown"
+#endif
+
 const char* kUsage =
-    "usage: zelkar-hidinfo [--json] [--sysfs DIR] [--bus DIR]\n"
-    "  --json       one JSON array of objects: path, vendorId, productId, interface, collection,\n"
-    "               usagePage, usage, inputReportLength, outputReportLength, featureReportLength\n"
-    "  --sysfs DIR  read another sysfs tree (class/hidraw/hidrawN links into\n"
-    "               devices/.../<usb interface>/<hid device>/hidraw/hidrawN); nothing is opened\n"
-    "               and the virtual bus is not listed\n"
-    "  --bus DIR    the virtual bus directory (default: " ;
+    "usage: zelkar-hidinfo [--json] [--sysfs DIR] [--bus DIR] [-h|--help] [-V|--version]\n"
+    "  --json          one JSON array of objects: path, vendorId, productId, interface, collection,\n"
+    "                  usagePage, usage, inputReportLength, outputReportLength, featureReportLength\n"
+    "  --sysfs DIR     read another sysfs tree (class/hidraw/hidrawN links into\n"
+    "                  devices/.../<usb interface>/<hid device>/hidraw/hidrawN); nothing is opened\n"
+    "                  and the virtual bus is not listed\n"
+    "  --bus DIR       the virtual bus directory (default: %s)\n"
+    "  -h, --help      show this text and exit\n"
+    "  -V, --version   show the version and exit\n";
 
 std::string jsonString(const std::string& s) {
     std::string out = "\"";
@@ -56,20 +62,27 @@ int main(int argc, char** argv) {
     bool json = false, fromFixture = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        const bool takesValue = arg == "--sysfs" || arg == "--bus";
+        if (takesValue && i + 1 >= argc) {
+            std::fprintf(stderr, "zelkar-hidinfo: option '%s' needs a value (try --help)\n", arg.c_str());
+            return 2;
+        }
         if (arg == "--json") {
             json = true;
-        } else if (arg == "--sysfs" && i + 1 < argc) {
+        } else if (arg == "--sysfs") {
             roots.sysfs = argv[++i];
             roots.useVhid = false;
             fromFixture = true;
-        } else if (arg == "--bus" && i + 1 < argc) {
+        } else if (arg == "--bus") {
             roots.vhidBus = argv[++i];
         } else if (arg == "--help" || arg == "-h") {
-            std::printf("%s%s)\n", kUsage, vhid::defaultBusDir().c_str());
+            std::printf(kUsage, vhid::defaultBusDir().c_str());
+            return 0;
+        } else if (arg == "--version" || arg == "-V") {
+            std::printf("zelkar-hidinfo %s\n", ZELKAR_VERSION);
             return 0;
         } else {
-            std::fprintf(stderr, "zelkar-hidinfo: unknown argument '%s'\n%s%s)\n", arg.c_str(), kUsage,
-                         vhid::defaultBusDir().c_str());
+            std::fprintf(stderr, "zelkar-hidinfo: unknown option '%s' (try --help)\n", arg.c_str());
             return 2;
         }
     }

@@ -1,7 +1,10 @@
-// Writes screenshots of the main window, with the emulated keyboard connected, in Chinese and in
-// English into <build>/screenshots/ for people to look at.
+// Writes screenshots of the main window, with the emulated keyboard family and mouse connected,
+// into <build>/screenshots/ for people to look at: the keyboard lighting page in Chinese and in
+// English, and in English the pages the README shows (the key assignment and the mouse page).
+// ZELKAR_SCREENSHOT_DIR names another folder; README.md says how docs/ is refreshed with it.
 #include <QDir>
 #include <QPixmap>
+#include <cstdlib>
 
 #include "app/AppTestSupport.h"
 
@@ -9,13 +12,16 @@ using apptest::ShellTest;
 using apptest::spinFor;
 using apptest::spinUntil;
 
-TEST_F(ShellTest, ScreenshotsOfTheMainWindowInBothLanguages) {
+TEST_F(ShellTest, ScreenshotsOfTheMainWindow) {
     ASSERT_TRUE(bus->plug("kb"));
     ASSERT_TRUE(bus->plug("small"));
+    ASSERT_TRUE(bus->plug("mouse"));
     auto window = makeWindow(true);
     ASSERT_TRUE(spinUntil([&] { return window->isVisible() && window->ui().isVisible("kb_tab_panel"); }));
     spinFor(150);
-    const QString folder = QString::fromStdString(apptest::binaryDir()) + "/screenshots";
+    const char* chosen = std::getenv("ZELKAR_SCREENSHOT_DIR");
+    const QString folder = chosen && *chosen ? QString::fromLocal8Bit(chosen)
+                                             : QString::fromStdString(apptest::binaryDir()) + "/screenshots";
     ASSERT_TRUE(QDir().mkpath(folder));
     const QPixmap chinese = window->grab();
     window->menuCommand("lan");
@@ -23,6 +29,32 @@ TEST_F(ShellTest, ScreenshotsOfTheMainWindowInBothLanguages) {
     const QPixmap english = window->grab();
     EXPECT_EQ(chinese.size(), QSize(800, 572));
     EXPECT_TRUE(chinese.save(folder + "/main_cn.png"));
-    EXPECT_TRUE(english.save(folder + "/main_en.png"));
+    EXPECT_TRUE(english.save(folder + "/keyboard-lighting.png"));
     EXPECT_NE(chinese.toImage(), english.toImage());
+
+    const struct {
+        const char* tab;
+        const char* tabSwitch;  // shows the page as its current one
+        int index;
+        const char* file;
+    } pages[] = {
+        {"kb_key_Op_tab", "kb_tab_switch", 2, "/key-assignment.png"},
+        {"ms_tab", "tab_switch", 1, "/mouse-lighting.png"},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.tab);
+        // The keyboard's first full read ends by showing the tab it remembers: select again
+        // until the page stays.
+        ASSERT_TRUE(spinUntil([&] {
+            if (window->ui().current(page.tabSwitch) == page.index) return true;
+            window->ui().setSelected(page.tab, true, true);
+            spinFor(200);
+            return window->ui().current(page.tabSwitch) == page.index;
+        }, 10000));
+        spinFor(150);
+        ASSERT_EQ(window->ui().current(page.tabSwitch), page.index);
+        const QPixmap shot = window->grab();
+        EXPECT_NE(shot.toImage(), english.toImage());
+        EXPECT_TRUE(shot.save(folder + page.file));
+    }
 }

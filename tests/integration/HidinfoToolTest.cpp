@@ -1,6 +1,7 @@
 // zelkar-hidinfo as a separate program: on a captured sysfs tree and on the virtual bus.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -55,8 +56,14 @@ TEST(HidinfoTool, JsonFromACapturedSysfsTree) {
     const std::string empty = runHidinfo("--json --sysfs " + fixture.sysfs() + "/none", &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(empty, "[]\n");
-    runHidinfo("--bogus", &status);
-    EXPECT_EQ(status, 2);
+    for (const char* bad : {"--bogus", "--sysfs", "-json"}) {
+        runHidinfo(bad, &status);
+        EXPECT_EQ(status, 2) << bad;
+    }
+    const std::string version = runHidinfo("--version", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(version.rfind("zelkar-hidinfo ", 0), 0u) << version;
+    EXPECT_EQ(std::count(version.begin(), version.end(), '\n'), 1) << "one line";
 }
 
 TEST(HidinfoTool, ListsTheEmulatedFamily) {

@@ -95,6 +95,17 @@ TEST(DataFolder, ProgramAndDefaultsFolders) {
     EXPECT_EQ(defaultsFolderOf(bin + "/"), bin + "/defaults/");
 }
 
+TEST(DataFolder, SkinBesideTheProgramOrInTheInstalledTree) {
+    TempDir dir;
+    const std::string bin = dir.file("a prefix/bin");  // installed under a prefix with a space
+    makeDirs(bin);
+    EXPECT_EQ(skinFolderOf(bin), "");
+    makeDirs(dir.file("a prefix/share/zelkar/skin"));
+    EXPECT_EQ(skinFolderOf(bin), dir.file("a prefix/share/zelkar/skin/"));
+    makeDirs(bin + "/skin");
+    EXPECT_EQ(skinFolderOf(bin + "/"), bin + "/skin/");
+}
+
 TEST(DataFolder, EntryNamesThatStayInsideTheDeviceFolder) {
     for (std::string good : {"新配置文件1"s, "Profile 1"s, "a.b"s, "a-b_c(2)"s, "Äö"s, "\xF0\x9F\x98\x80"s, std::string(240, 'x')})
         EXPECT_TRUE(isSafeEntryName(good)) << good;

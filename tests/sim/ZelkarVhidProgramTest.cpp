@@ -268,6 +268,7 @@ TEST(ZelkarVhid, CommandLineErrors) {
     std::filesystem::permissions(openDir, std::filesystem::perms(0755));
     const Case cases[] = {
         {{"--help"}, 0, "usage: zelkar-vhid [--bus DIR]"},
+        {{"--version"}, 0, "zelkar-vhid "},
         {{"--bus"}, 2, ""},
         {{"--devices", "kb,toaster", "--bus", dir.path() + "/b1"}, 2, ""},
         {{"--frob"}, 2, ""},
