@@ -43,6 +43,17 @@ constexpr ResolutionInfo resolutionInfo(const mirror::DeviceInfo& info) {
     return {uint16_t(info[9] | info[10] << 8), info[11], info[12], unsigned(info[13] | info[14] << 8)};
 }
 
+// What the page shows before the mouse was ever read (its information is still all zero): the
+// sensor the layout's ranges are drawn for, so that levels can be set and saved into the profile
+// files without a mouse. A mouse that was read and reports no steps gets no steps.
+inline constexpr ResolutionInfo kUnreadMouse = {0x3360, 100, 119, 100};
+
+constexpr ResolutionInfo pageResolution(const mirror::DeviceInfo& info) {
+    const ResolutionInfo read = resolutionInfo(info);
+    if (read.sensor == 0 && read.increment == 0 && read.steps == 0 && read.base == 0) return kUnreadMouse;
+    return read;
+}
+
 // A known sensor's base goes into the device information (bytes 13..14); any other keeps its own.
 inline void applySensorBase(mirror::DeviceInfo& info) {
     if (const std::optional<SensorRow> row = findSensor(resolutionInfo(info).sensor)) {

@@ -107,6 +107,7 @@ TEST_F(MousePages, ResolutionLabelsFollowTheSensor) {
         {0x1234, 30, 20, 400, 5, "550", "250", "4000", 20},       // unknown: own base, labels stay
         {0x3325, 0, 0, 200, 9, "200", "200", "5000", 0},           // no steps, no increment
         {0x3310, 255, 255, 0, 255, "65075", "50", "5000", 255},
+        {0, 0, 0, 0, 15, "1600", "100", "12000", 119},             // never read: the layout's sensor
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sensor);

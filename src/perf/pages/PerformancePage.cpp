@@ -87,7 +87,7 @@ void PerformancePage::onNotification(const ui::Notification& n, int index) {
 
 void PerformancePage::dpiValueChanged(int level, int position, bool dragging) {
     if (level < 1 || level > kLevels) return;
-    const perf::ResolutionInfo info = perf::resolutionInfo(mirror_.deviceInfo);
+    const perf::ResolutionInfo info = perf::pageResolution(mirror_.deviceInfo);
     ui_.setText(dpiControl(level, "label_value"), std::to_string(perf::resolutionOf(position, info)));
     if (level <= 4 && dragging) return;  // levels 1..4 store when the slider is let go
     mirror_.record[levelByte(level)] = uint8_t(std::clamp(position, 0, 255));
@@ -153,7 +153,7 @@ void PerformancePage::fill() {
     if (rates > 0) ui_.setCurrent(kReportCombo, std::min<int>(r[MouseRecord::kReportRate], rates - 1), false);
 
     perf::applySensorBase(mirror_.deviceInfo);
-    const perf::ResolutionInfo info = perf::resolutionInfo(mirror_.deviceInfo);
+    const perf::ResolutionInfo info = perf::pageResolution(mirror_.deviceInfo);
     if (const std::optional<perf::SensorRow> row = perf::findSensor(info.sensor)) {
         for (int level = 1; level <= kLevels; ++level) {
             ui_.setText(dpiControl(level, "min"), std::string(row->minText));
