@@ -1,6 +1,7 @@
 // Plain X11: the pointer speed as the X server's pointer acceleration (XChangePointerControl),
 // which `xset q` shows. Speed s accelerates by s/5 past 4 pixels, so 10 is the server's own
-// default of 2/1. X has no wheel lines setting.
+// default of 2/1. Pointers driven by libinput get the same speed as their "libinput Accel Speed"
+// property, (s - 10) / 10, through XInput 2 where libXi is there. X has no wheel lines setting.
 #pragma once
 
 #include <string>
