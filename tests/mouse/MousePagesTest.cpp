@@ -375,6 +375,13 @@ TEST_F(MouseButtons, DefaultsLabelsAndHover) {
     page.onNotification({"msleave", "ms_key_3"}, 3);
     EXPECT_EQ(ui.bkImage("ms_key_3_0"), "ms/key_forward_normal.png");
     page.onNotification({"msenter", "ms_key_9"}, 9);  // no picture: nothing happens
+
+    // A type the mouse does not know is named "close" and opens without touching the panel.
+    setEntry(2, 0xEE, 0x77, 0x99);
+    page.refresh();
+    EXPECT_EQ(ui.textKey("ms_key_2"), "close_text");
+    page.openKey(2);
+    EXPECT_EQ(entry(2), (std::vector<uint8_t>{0xEE, 0x77, 0x99}));
 }
 
 TEST_F(MouseButtons, TheEditorEncodesTheMouseColumn) {

@@ -3,8 +3,13 @@
 // action, never at start.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QWidget>
+
 #include "app/AppTestSupport.h"
 #include "app/MouseFeatures.h"
+#include "app/ui/Language.h"
+#include "app/ui/UiQt.h"
 #include "platform/RecordingSystemSettings.h"
 
 using namespace apptest;
@@ -66,4 +71,22 @@ TEST_F(MouseWindow, OnboardProfileButtonsWithoutAMouseChangeNothing) {
     window->ui().raise("click", "ms_key_butt_prosave");
     EXPECT_TRUE(spinUntil([&] { return window->ui().isVisible("setting_progress"); }));
     EXPECT_TRUE(spinUntil([&] { return !window->ui().isVisible("setting_progress"); }, 3000));
+}
+
+// Every slider, edit, list and palette of the mouse pages speaks a name of its own, in the
+// current language.
+TEST_F(MouseWindow, ThePagesControlsHaveSpokenNames) {
+    auto window = start();
+    std::vector<std::string> names = {"ms_DPI1_slider", "ms_DPI6_slider", "ms_sensor_height_slider",
+                                      "ms_report_fct_combo", "ms_DPI_edit_G", "Pallet", "ms_point_speed_slider",
+                                      "ms_gunlun_speed_edit", "ms_key_fct_edit_15", "ms_key_fct_combo_25"};
+    for (const std::string& name : names) {
+        QWidget* widget = ui::widget(window->ui(), name);
+        ASSERT_NE(widget, nullptr) << name;
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(spoken, nullptr) << name;
+        const std::string text = spoken->text(QAccessible::Name).toStdString();
+        EXPECT_FALSE(text.empty()) << name;
+        EXPECT_EQ(text.find('_'), std::string::npos) << name << " speaks its key: " << text;
+    }
 }
