@@ -6,16 +6,12 @@
 
 #include "app/KeyboardFeatures.h"
 #include "app/LightingFeatures.h"
+#include "app/MouseFeatures.h"
 #include "platform/DataFolder.h"
 
 namespace {
 
 // One empty entry per feature that owns routed controls.
-void onMouseMirror(const ui::Notification&, int) {}         // onboard profile switch, save, reset
-void onPadMirror(const ui::Notification&, int) {}           // pad profile switch and reset
-void onMouseButtonPage(const ui::Notification&, int) {}
-void onMousePerformance(const ui::Notification&, int) {}    // DPI levels and colours, report rate, sensor
-void onPointerAndWheel(const ui::Notification&, int) {}
 void onMacroRecorder(const ui::Notification&, int) {}
 void onMacroEditor(const ui::Notification&, int) {}
 void onRecoilPatterns(const ui::Notification&, int) {}
@@ -25,15 +21,15 @@ void onProgramLinks(const ui::Notification&, int) {}
 
 void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
     switch (owner) {
-    case Owner::MouseMirror: return onMouseMirror(n, index);
+    case Owner::MouseMirror: return mouseFeatures().onMouseMirror(n, index);
     case Owner::KeyboardMirror:
         if (n.sender == "kb_key_butt_prosave") keyboard().transfers().saveToDevice();
         return;
-    case Owner::PadMirror: return onPadMirror(n, index);
-    case Owner::MouseButtonPage: return onMouseButtonPage(n, index);
+    case Owner::PadMirror: return mouseFeatures().onPadMirror(n);
+    case Owner::MouseButtonPage: return mouseFeatures().buttonPage().onNotification(n, index);
     case Owner::KeyboardKeyPage: return keyboard().keyPage().onNotification(n, index);
-    case Owner::MousePerformance: return onMousePerformance(n, index);
-    case Owner::PointerAndWheel: return onPointerAndWheel(n, index);
+    case Owner::MousePerformance: return mouseFeatures().performancePage().onNotification(n, index);
+    case Owner::PointerAndWheel: return mouseFeatures().pointerPage().onNotification(n, index);
     case Owner::LightingModel:
     case Owner::LightingPages: return lighting().onNotification(n, index);
     case Owner::MacroRecorder: return onMacroRecorder(n, index);
@@ -64,6 +60,9 @@ void CMainWnd::initialiseProfileData() {
         kb.store().loadEntry(list, readSelectedIndex(list));
     lighting().refreshMouse();
     lighting().refreshPad();
+    // The mouse pages show the loaded files too; the pointer speed and wheel lines are only
+    // shown: the desktop's own settings are not changed at start.
+    mouseFeatures().refreshPages();
 }
 
 // Worker slot 5: the keyboard lighting effect thread.
@@ -74,6 +73,7 @@ void CMainWnd::startProgramWatchers() {}
 // The input hook: removed when the window is deactivated and by the router.
 void CMainWnd::removeKeyHook() {
     if (keyboardFeatures_) keyboardFeatures_->keyPage().cancelCapture();
+    if (mouseFeatures_) mouseFeatures_->buttonPage().cancelCapture();
 }
 // The X11 grab itself takes the focus from the window; that deactivation is not the user's.
 bool CMainWnd::captureExplainsDeactivation() {
@@ -83,6 +83,7 @@ void CMainWnd::endMacroRecording() {}
 // Messages 0x0801..0x0804 and 0x0810..0x0813 from the input hook.
 void CMainWnd::hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (message == msg::HookKeySingleKey) keyboard().keyPage().onCapturedKey(int(wParam), unsigned(lParam));
+    if (message == msg::HookMouSingleKey) mouseFeatures().buttonPage().onCapturedKey(int(wParam), unsigned(lParam));
 }
 
 // Keyboard transfers: read-all (arrival, timer 1006, message 0x0B01), the re-read of block 0
@@ -101,10 +102,22 @@ void CMainWnd::refreshKeyboardPages() {
 void CMainWnd::refreshKeyboardLightingPage() { lighting().refreshKeyboard(); }
 
 // Mouse and pad transfers (messages 0x0901, 0x0902, 0x0A01, 0x0A02).
-void CMainWnd::readMouseAll() {}
-void CMainWnd::rereadMouseBlock() {}
-void CMainWnd::readPadAll() {}
-void CMainWnd::rereadPadBlock() {}
+void CMainWnd::readMouseAll() {
+    mouseFeatures().mouseTransfers().readAll();
+    mouseFeatures().refreshPages();
+}
+void CMainWnd::rereadMouseBlock() {
+    mouseFeatures().mouseTransfers().rereadActiveBlock();
+    mouseFeatures().refreshPages();
+}
+void CMainWnd::readPadAll() {
+    mouseFeatures().padTransfers().readAll();
+    mouseFeatures().refreshPage();
+}
+void CMainWnd::rereadPadBlock() {
+    mouseFeatures().padTransfers().rereadActiveBlock();
+    mouseFeatures().refreshPage();
+}
 
 // Timer 9: one frame of keyboard key colours.
 void CMainWnd::sendLightingFrame() { lighting().presentFrame(); }
@@ -124,7 +137,7 @@ LightingFeatures& CMainWnd::lighting() {
         lightingFeatures_->refreshKeyboard();
         markDirty(DeviceKind::keyboard);
     });
-    kb.panels().setApplier(ProfileList::mouseLighting, [this] { lightingFeatures_->refreshMouse(); });
+    kb.panels().setApplier(ProfileList::mouseLighting, [this] { mouseFeatures().refreshPages(); });
     kb.panels().setApplier(ProfileList::padLighting, [this] {
         lightingFeatures_->refreshPad();
         markDirty(DeviceKind::pad);
@@ -133,3 +146,10 @@ LightingFeatures& CMainWnd::lighting() {
 }
 
 const LightingPhase& CMainWnd::lightingPhase() { return lighting().phase(); }
+
+MouseFeatures& CMainWnd::mouseFeatures() {
+    if (mouseFeatures_) return *mouseFeatures_;
+    mouseFeatures_ = std::make_unique<MouseFeatures>(*this, keyboard(), options_.systemSettings);
+    mouseFeatures_->setLightingRefresh([this] { lighting().refreshMouse(); }, [this] { lighting().refreshPad(); });
+    return *mouseFeatures_;
+}

@@ -24,6 +24,8 @@ public:
     KeyboardKeyPage& keyPage() { return *keyPage_; }
     InputCapture& capture() { return *capture_; }
     ProfileStore& store() { return *store_; }
+    // The pointer speed and wheel lines the mouse profile files carry.
+    MouseSystemSettings& systemSettings() { return system_; }
     // How the keyboard lighting page is refreshed when a sequence changed the record.
     void setLightingRefresh(std::function<void()> refresh) { refreshLighting_ = std::move(refresh); }
 

@@ -49,6 +49,8 @@
 class QMenu;
 class KeyboardFeatures;
 class LightingFeatures;
+class MouseFeatures;
+class SystemSettings;
 
 class QSystemTrayIcon;
 class QTimer;
@@ -65,6 +67,7 @@ struct MainWindowOptions {
     std::optional<bool> trayAvailable;      // unset: ask the desktop
     int hideDelayMs = 100;                  // "windowinit" waits this long before it hides the window
     bool startWorkers = true;               // the device watcher (slot 0) and keyboard listener (slot 4)
+    std::shared_ptr<SystemSettings> systemSettings;  // pointer and wheel backend; null: the desktop's
 };
 
 enum class DeviceKind { keyboard, mouse, pad };
@@ -132,6 +135,7 @@ public:
     bool isDirty(DeviceKind device) const;
     const LightingPhase& lightingPhase();
     bool isEnglish() const { return english_; }
+    MouseFeatures& mouseFeatures();  // the mouse and pad features, made on first use
     int displayScale() const { return scalePercent_; }
 
     // ---- tray ----
@@ -274,4 +278,5 @@ private:
     bool screenWatched_ = false;
     std::unique_ptr<KeyboardFeatures> keyboardFeatures_;  // last: they use the members above
     std::unique_ptr<LightingFeatures> lightingFeatures_;
+    std::unique_ptr<MouseFeatures> mouseFeatures_;
 };

@@ -6,6 +6,7 @@
 
 #include "app/LightingFeatures.h"
 #include "app/MainWindow.h"
+#include "app/MouseFeatures.h"
 #include "platform/DebugLog.h"
 
 namespace {
@@ -142,8 +143,8 @@ void CMainWnd::updateLightingPhaseTimer() {
 // Timer 2: keyboard, mouse, pad, in this order.
 void CMainWnd::flushCurrentSettings() {
     flushRecord(keyboardDirty_, channels_[ChannelKeyboard], keyboard_.record);
-    flushRecord(mouseDirty_, channels_[ChannelMouse], mouse_.record);
-    flushRecord(padDirty_, channels_[ChannelPad], pad_.record);
+    mouseFeatures().mouseTransfers().flush(mouseDirty_);
+    mouseFeatures().padTransfers().flush(padDirty_);
 }
 
 // Timer 8: the keyboard's A/B option, one byte of the current profile's settings block.

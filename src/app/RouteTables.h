@@ -268,6 +268,10 @@ inline constexpr NameRoute kValueNames[] = {
     {"ms_DPI2_slider", Owner::MousePerformance},
     {"ms_DPI3_slider", Owner::MousePerformance},
     {"ms_DPI4_slider", Owner::MousePerformance},
+    // Levels 5 and 6 store on every change: a step by key or through the screen reader comes as
+    // "valuechanged" and would be lost otherwise.
+    {"ms_DPI5_slider", Owner::MousePerformance},
+    {"ms_DPI6_slider", Owner::MousePerformance},
     {"ms_sensor_height_slider", Owner::MousePerformance},
     {"ms_point_speed_slider", Owner::PointerAndWheel},
 };

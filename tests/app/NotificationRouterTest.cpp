@@ -202,7 +202,8 @@ TEST_F(Router, OtherNotificationTypes) {
     EXPECT_EQ(send("windowinit", ""), Calls{"windowinit"});
     EXPECT_EQ(send("colorchanged", "Pallet"), Calls{routed(Owner::MousePerformance, "Pallet", 0)});
     EXPECT_EQ(send("valuechanged", "ms_DPI4_slider"), Calls{routed(Owner::MousePerformance, "ms_DPI4_slider", 0)});
-    EXPECT_TRUE(send("valuechanged", "ms_DPI5_slider").empty());  // levels 5 and 6 act only while dragged
+    // Levels 5 and 6 also store a step made from the keyboard or a screen reader.
+    EXPECT_EQ(send("valuechanged", "ms_DPI5_slider"), Calls{routed(Owner::MousePerformance, "ms_DPI5_slider", 0)});
     EXPECT_EQ(send("movevaluechanged", "ms_DPI5_slider"), Calls{routed(Owner::MousePerformance, "ms_DPI5_slider", 0)});
     EXPECT_TRUE(send("movevaluechanged", "kb_deng_light_slider").empty());
     EXPECT_EQ(send("itemselect", "kb_device_profile_combo"),

@@ -113,6 +113,8 @@ public:
     // ---- looks: backgrounds, colour overlay of pictures ----
     void setBkColor(const std::string& name, Argb colour);
     Argb bkColor(const std::string& name) const;
+    void setTextColor(const std::string& name, Argb colour);
+    Argb textColor(const std::string& name) const;  // 0 for no such control
     void setBkImage(const std::string& name, const std::string& image);  // skin-relative or absolute
     std::string bkImage(const std::string& name) const;
     void setOverlayColor(const std::string& name, Argb colour);

@@ -244,6 +244,20 @@ Argb Ui::bkColor(const std::string& name) const {
     return c ? c->bkColor : 0;
 }
 
+void Ui::setTextColor(const std::string& name, Argb colour) {
+    Control* c = impl_->find(name, "setTextColor");
+    if (!c || !c->widget) return;
+    QPalette palette = c->widget->palette();
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(role, QColor::fromRgba(colour));
+    c->widget->setPalette(palette);
+}
+
+Argb Ui::textColor(const std::string& name) const {
+    const Control* c = impl_->find(name, "textColor");
+    return c && c->widget ? c->widget->palette().color(QPalette::WindowText).rgba() : 0;
+}
+
 void Ui::setBkImage(const std::string& name, const std::string& image) {
     if (Control* c = impl_->find(name, "setBkImage")) impl_->applyBkImage(*c, image);
 }
