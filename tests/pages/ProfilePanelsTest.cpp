@@ -48,7 +48,7 @@ protected:
     std::vector<std::string> messages;
 };
 
-TEST_F(ProfilePanelsTest, AFirstStartFillsEveryListWithNothingSelected) {
+TEST_F(ProfilePanelsTest, AFirstStartFillsEveryListAndShowsItsStoredEntry) {
     panels->initialise();
     EXPECT_TRUE(messages.empty());
     for (const char* folder : {"kb", "ms", "mp"}) EXPECT_TRUE(std::filesystem::is_directory(data.file(folder)));
@@ -58,8 +58,9 @@ TEST_F(ProfilePanelsTest, AFirstStartFillsEveryListWithNothingSelected) {
         SCOPED_TRACE(list);
         ASSERT_EQ(ui.itemCount(list), 1);
         EXPECT_EQ(ui.itemText(list, 0), "新配置文件1");
-        EXPECT_EQ(ui.current(list), -1);
+        EXPECT_EQ(ui.current(list), 0);
     }
+    EXPECT_EQ(ui.text("kb_key_profile_name_edit"), "新配置文件1");
     EXPECT_TRUE(std::filesystem::exists(data.file("kb/新配置文件1.config")));
     EXPECT_TRUE(std::filesystem::exists(data.file("mp/新配置文件1.led")));
     // A second start lists the same entries and creates nothing new.
