@@ -49,6 +49,7 @@ public:
         std::call_once(installed, [] { g_previous = XSetErrorHandler(trapErrors); });
         g_ours.store(display_);
         activeWindow_ = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
+        wmCheck_ = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
         wmPid_ = XInternAtom(display_, "_NET_WM_PID", False);
 #ifdef ZELKAR_HAVE_XRES
         int event = 0, error = 0;
@@ -62,17 +63,32 @@ public:
 
     ForegroundAnswer query() override {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (!windowManagerRuns()) return {ForegroundAnswer::unavailable, {}};
         const std::optional<unsigned long> active = cardinal(DefaultRootWindow(display_), activeWindow_, XA_WINDOW);
-        if (!active) return {ForegroundAnswer::unavailable, {}};  // no window manager tells us
+        if (!active) return {ForegroundAnswer::unavailable, {}};  // the window manager does not tell
         if (*active == 0) return {};
         const Window window = Window(*active);
+        // The window's own pid first: asking fails when the window has gone, while the X server
+        // would still name the client of a closed window as long as that client is connected.
+        const std::optional<unsigned long> ownPid = cardinal(window, wmPid_, XA_CARDINAL);
+        if (lastRequestFailed_) return {};
         unsigned long pid = processOfClient(window);
-        if (pid == 0) pid = cardinal(window, wmPid_, XA_CARDINAL).value_or(0);
+        if (pid == 0) pid = ownPid.value_or(0);
         if (pid == 0 || pid > unsigned(INT_MAX)) return {};
         return executableOf(pid);
     }
 
 private:
+    // A window manager that follows the desktop conventions names a window of its own on the root
+    // window, and that window names itself. A manager that has gone can leave _NET_ACTIVE_WINDOW
+    // behind on the root window; its check window has gone with it.
+    bool windowManagerRuns() {
+        const std::optional<unsigned long> check = cardinal(DefaultRootWindow(display_), wmCheck_, XA_WINDOW);
+        if (!check || *check == 0) return false;
+        const std::optional<unsigned long> self = cardinal(Window(*check), wmCheck_, XA_WINDOW);
+        return self && *self == *check;
+    }
+
     // A 32-bit property of one item; nothing when the window or the property does not exist.
     std::optional<unsigned long> cardinal(Window window, Atom property, Atom type) {
         const int errorsBefore = g_trappedErrors.load();
@@ -84,7 +100,8 @@ private:
                                               &items, &after, &data);
         XSync(display_, False);
         std::optional<unsigned long> value;
-        if (status == Success && g_trappedErrors.load() == errorsBefore && actualType == type && format == 32 &&
+        lastRequestFailed_ = status != Success || g_trappedErrors.load() != errorsBefore;
+        if (!lastRequestFailed_ && actualType == type && format == 32 &&
             items == 1 && data)
             value = reinterpret_cast<unsigned long*>(data)[0];
         if (data) XFree(data);
@@ -127,6 +144,8 @@ private:
     Display* display_;
     std::mutex mutex_;
     Atom activeWindow_ = None;
+    Atom wmCheck_ = None;
+    bool lastRequestFailed_ = false;
     Atom wmPid_ = None;
     bool hasXRes_ = false;
 };
