@@ -244,6 +244,7 @@ void ProfileOperations::rename(ProfileList list) {
 void ProfileOperations::select(ProfileList list, int entry) {
     if (entry < 0 || entry >= view_.entryCount(list)) return;
     ++selections_[size_t(list)];
+    store_.showEntry(list, -1);  // "select" names this entry from here on
     view_.showName(list, view_.entryName(list, entry));
     if (!writeIniString(profileIniPath(list), selectSection(list), "select", std::to_string(entry)))
         debugLog(std::string(profileListInfo(list).listControl) + ": the selection was not stored");
@@ -264,6 +265,7 @@ void ProfileOperations::select(ProfileList list, int entry) {
 }
 
 void ProfileOperations::showStored(ProfileList list) {
+    store_.showEntry(list, -1);
     const int entry = readSelectedIndex(list);
     if (entry < 0 || entry >= view_.entryCount(list)) return;
     view_.setSelectedEntry(list, entry);
@@ -356,6 +358,8 @@ void ProfileOperations::watcherRestore(ProfileList list) {
     if (!pass.pending) return;
     pass.pending = false;
     if (selections_[size_t(list)] != pass.selections) return;  // the user's own choice since
+    const int shown = view_.selectedEntry(list);
+    store_.showEntry(list, shown != pass.userChoice ? shown : -1);
     if (readSelectedIndex(list) == pass.userChoice) return;
     writeIniString(profileIniPath(list), selectSection(list), "select", std::to_string(pass.userChoice));
 }

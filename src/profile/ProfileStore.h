@@ -8,6 +8,7 @@
 // the caller's business.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,7 +30,14 @@ public:
     // Writes the entry that "select" names from the mirrors (buildProfilePayload). false, with a
     // debug line, when nothing was written: "select" outside 0..count-1, a name that is no fit
     // file name, or a failed write (the old file is then unchanged).
+    //
+    // While a program watcher shows a linked entry, "select" keeps naming the user's own choice
+    // but the mirrors hold the linked entry: saves then go to the entry shown (showEntry), so
+    // that a change made meanwhile never overwrites the user's own profile with the linked one.
     bool saveSelected(ProfileList list);
+    // The entry the list shows when it differs from "select"; -1 when they agree. UI thread.
+    void showEntry(ProfileList list, int entry) { shown_[std::size_t(list)] = entry; }
+    int shownEntry(ProfileList list) const { return shown_[std::size_t(list)]; }
 
     // Reads the list's default file into payload (resized to the list's payload size, zero
     // filled first). Result as readProfileFile.
@@ -41,4 +49,5 @@ public:
 private:
     ProfileMirrors mirrors_;
     std::string defaultsFolder_;
+    std::array<int, kProfileListCount> shown_{-1, -1, -1, -1, -1, -1, -1};
 };

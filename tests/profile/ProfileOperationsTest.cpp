@@ -441,6 +441,11 @@ TEST_F(ProfileOperationsTest, TheWatcherShowsTheLinkedEntryWhileKeepingTheUsersC
     EXPECT_EQ(applied, 1);
     host->restore(l);
     EXPECT_EQ(readSelectedIndex(l), 0);
+    // A change saved meanwhile goes to the entry shown, never over the user's own.
+    fillMirrors(mirrors, 99);
+    EXPECT_TRUE(store->saveSelected(l));
+    EXPECT_EQ(fileOf(l, "A"), pattern(2048, entrySeed(l, 0)));
+    EXPECT_EQ(fileOf(l, "Racing"), buildProfilePayload(l, store->mirrors()));
     watcher.pass();  // still in front: applied once, not every pass
     host->restore(l);
     EXPECT_EQ(applied, 1);
