@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -316,7 +318,17 @@ std::optional<std::string> ProfileOperations::pickProgram() {
     FileDialogRequest request;
     request.filters = {{"Programs", "*"}};
     request.executablesOnly = true;
-    return view_.openFile(request);
+    std::optional<std::string> chosen = view_.openFile(request);
+    // The program in front is known by the file its process runs, links resolved
+    // (/proc/PID/exe): a program picked through a link is stored the same way, or it would
+    // never be recognised.
+    if (chosen && !chosen->empty()) {
+        if (char* resolved = ::realpath(chosen->c_str(), nullptr)) {
+            chosen = std::string(resolved);
+            std::free(resolved);
+        }
+    }
+    return chosen;
 }
 
 void ProfileOperations::setLink(ProfileList list, int entry, const std::string& path) {

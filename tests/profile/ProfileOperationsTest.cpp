@@ -385,6 +385,13 @@ TEST_F(ProfileOperationsTest, TheLinkCheckPicksRefusesConflictsAndUnlinksOnCance
     panel.chosen.reset();
     ops->linkButtonClicked(l);
     EXPECT_EQ(ini(l, linkSection(l), 0), "1");
+    // A program picked through a link is stored as the file it runs, as the foreground query
+    // knows it.
+    testsupport::writeFile(dir.file("game-1.2"), "#!/bin/sh\n");
+    std::filesystem::create_symlink(dir.file("game-1.2"), dir.file("game"));
+    panel.chosen = dir.file("game");
+    ops->linkButtonClicked(l);
+    EXPECT_EQ(ini(l, processSection(l), 0), std::filesystem::canonical(dir.file("game-1.2")).string());
     // Unchecking unlinks.
     panel.of(l).linked = false;
     ops->linkCheckChanged(l);
