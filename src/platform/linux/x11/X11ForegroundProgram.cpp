@@ -113,10 +113,10 @@ private:
 #ifdef ZELKAR_HAVE_XRES
         if (!hasXRes_) return 0;
         const int errorsBefore = g_trappedErrors.load();
-        XResClientIdSpec spec{window, XRES_CLIENT_ID_PID_MASK};
+        XResClientIdSpec asked{window, XRES_CLIENT_ID_PID_MASK};
         long count = 0;
         XResClientIdValue* ids = nullptr;
-        const Status status = XResQueryClientIds(display_, 1, &spec, &count, &ids);
+        const Status status = XResQueryClientIds(display_, 1, &asked, &count, &ids);
         XSync(display_, False);
         pid_t pid = 0;
         if (status == Success && g_trappedErrors.load() == errorsBefore)
