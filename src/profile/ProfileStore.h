@@ -3,9 +3,8 @@
 //
 // Files of an entry are found through the list's INI file (ProfileLists.h). Nothing here is
 // shown to the user: failures go to the debug log, and the mirror keeps its contents on any load
-// that fails. The store holds no state of its own beyond the mirrors it was given, so a program
-// watcher may load an entry from its own thread; guarding the mirrors against the UI thread is
-// the caller's business.
+// that fails. Used on the UI thread: the program watchers hand their selections to it too
+// (ProgramWatcher.h).
 #pragma once
 
 #include <array>
