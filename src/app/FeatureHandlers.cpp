@@ -15,7 +15,6 @@ namespace {
 void onMacroRecorder(const ui::Notification&, int) {}
 void onMacroEditor(const ui::Notification&, int) {}
 void onRecoilPatterns(const ui::Notification&, int) {}
-void onProgramLinks(const ui::Notification&, int) {}
 
 }  // namespace
 
@@ -37,12 +36,9 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
     case Owner::RecoilPatterns: return onRecoilPatterns(n, index);
     case Owner::ProfileOperations:
         if (n.type == "itemselect") return keyboard().panels().onItemSelect(n.sender);
-        if (n.sender == "kb_pro_key_reset_btn") return keyboard().transfers().keyDefaults();
-        if (n.sender == "kb_pro_device_reset_btn")
-            return keyboard().transfers().deviceDefaults(defaultsFolder() + "kbdevicedefault.config",
-                                                         flagOf(DeviceKind::keyboard));
+        keyboard().panels().onClick(n.sender);
         return;
-    case Owner::ProgramLinks: return onProgramLinks(n, index);
+    case Owner::ProgramLinks: keyboard().panels().onLinkControl(n.sender, n.type); return;
     }
 }
 
@@ -68,7 +64,7 @@ void CMainWnd::initialiseProfileData() {
 // Worker slot 5: the keyboard lighting effect thread.
 void CMainWnd::startLightingEffects() { lighting().startEffects(); }
 // Worker slots 9 and 10: the program watchers of the keyboard lighting and device profiles.
-void CMainWnd::startProgramWatchers() {}
+void CMainWnd::startProgramWatchers() { keyboard().startProgramWatchers(); }
 
 // The input hook: removed when the window is deactivated and by the router.
 void CMainWnd::removeKeyHook() {
@@ -123,7 +119,13 @@ void CMainWnd::rereadPadBlock() {
 void CMainWnd::sendLightingFrame() { lighting().presentFrame(); }
 
 KeyboardFeatures& CMainWnd::keyboard() {
-    if (!keyboardFeatures_) keyboardFeatures_ = std::make_unique<KeyboardFeatures>(*this);
+    if (keyboardFeatures_) return *keyboardFeatures_;
+    keyboardFeatures_ = std::make_unique<KeyboardFeatures>(*this);
+    // The device list's reset is the keyboard's device-defaults sequence.
+    keyboardFeatures_->panels().setResetHandler(ProfileList::keyboardDevice, [this] {
+        keyboardFeatures_->transfers().deviceDefaults(keyboardFeatures_->store().defaultsFolder() + "kbdevicedefault.config",
+                                                      flagOf(DeviceKind::keyboard));
+    });
     return *keyboardFeatures_;
 }
 

@@ -10,9 +10,9 @@
 KeyboardFeatures::KeyboardFeatures(CMainWnd& window) : window_(window) {
     store_ = std::make_unique<ProfileStore>(
         ProfileMirrors{window.keyboardMirror(), window.mouseMirror(), window.padMirror(), system_});
-    panels_ = std::make_unique<ProfilePanels>(window.ui(), *store_, [this](const std::string& text, bool isKey) {
-        showMessageBox(&window_, "", text, isKey);
-    });
+    auto box = [this](const std::string& text, bool isKey) { return showMessageBox(&window_, "", text, isKey); };
+    panels_ = std::make_unique<ProfilePanels>(
+        window.ui(), *store_, [box](const std::string& text, bool isKey) { box(text, isKey); }, box);
     transfers_ = std::make_unique<KeyboardTransfers>(
         window.keyboardMirror(),
         KeyboardChannels{window.channel(ChannelKeyboard), window.channel(ChannelSmallKeyboard),
@@ -25,9 +25,19 @@ KeyboardFeatures::KeyboardFeatures(CMainWnd& window) : window_(window) {
     keyPage_ = std::make_unique<KeyboardKeyPage>(window.ui(), window.keyboardMirror(), *capture_);
     panels_->setApplier(ProfileList::keyboardDevice, [this] { applyDeviceProfile(); });
     panels_->setApplier(ProfileList::keyboardKeys, [this] { applyKeyProfile(); });
+    panels_->setResetHandler(ProfileList::keyboardKeys, [this] { transfers_->keyDefaults(); });
+    switching_ = std::make_unique<ProgramSwitching>(*panels_, [&window](std::function<void()> call) {
+        window.runOnUiThread(std::move(call));
+    });
+}
+
+void KeyboardFeatures::startProgramWatchers() {
+    switching_->start([this](int slot, std::function<void(StopEvent&)> body) { return window_.startWorker(slot, std::move(body)); },
+                      worker::LightingProfileWatcher, worker::DeviceProfileWatcher);
 }
 
 KeyboardFeatures::~KeyboardFeatures() {
+    switching_.reset();  // no watcher reaches the panels from here on
     if (capture_) capture_->remove();
 }
 

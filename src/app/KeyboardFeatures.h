@@ -11,6 +11,7 @@
 #include "platform/InputCapture.h"
 #include "profile/ProfileStore.h"
 #include "profile/pages/ProfilePanels.h"
+#include "profile/pages/ProgramSwitching.h"
 
 class CMainWnd;
 
@@ -26,6 +27,8 @@ public:
     ProfileStore& store() { return *store_; }
     // The pointer speed and wheel lines the mouse profile files carry.
     MouseSystemSettings& systemSettings() { return system_; }
+    // Worker slots 9 and 10: the program watchers of the lighting and device lists.
+    void startProgramWatchers();
     // How the keyboard lighting page is refreshed when a sequence changed the record.
     void setLightingRefresh(std::function<void()> refresh) { refreshLighting_ = std::move(refresh); }
 
@@ -52,4 +55,5 @@ private:
     std::unique_ptr<KeyboardTransfers> transfers_;
     std::unique_ptr<InputCapture> capture_;
     std::unique_ptr<KeyboardKeyPage> keyPage_;
+    std::unique_ptr<ProgramSwitching> switching_;
 };

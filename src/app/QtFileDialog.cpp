@@ -1,6 +1,7 @@
 #include "app/QtFileDialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QStringList>
 
@@ -22,6 +23,12 @@ std::optional<std::string> run(const FileDialogRequest& request, QFileDialog::Ac
     const QString initial = QString::fromStdString(request.initialName);
     if (!initial.isEmpty() && !initial.contains('*')) dialog.selectFile(initial);
     dialog.setOption(QFileDialog::ReadOnly, mode == QFileDialog::AcceptOpen);
+    if (request.executablesOnly) {
+        // Programs are files the user may execute, whatever their name; the desktop's own dialog
+        // cannot be told so, Qt's can.
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }

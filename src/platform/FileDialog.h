@@ -16,6 +16,7 @@ struct FileDialogRequest {
     std::vector<std::pair<std::string, std::string>> filters;   // (label, "*.png *.PNG"), first is the default
     std::string defaultExtension;                               // without the dot: "png"
     std::string initialName;                                    // file name or folder to start with
+    bool executablesOnly = false;                               // list only files the user may execute
 };
 
 class FileDialogService {

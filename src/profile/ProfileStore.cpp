@@ -41,7 +41,7 @@ int ProfileStore::loadEntry(ProfileList list, int index) {
 
 bool ProfileStore::saveSelected(ProfileList list) {
     const ProfileListInfo& info = profileListInfo(list);
-    const int selected = readSelectedIndex(list);
+    const int selected = shown_[std::size_t(list)] >= 0 ? shown_[std::size_t(list)] : readSelectedIndex(list);
     if (selected < 0 || selected >= readEntryCount(list)) {
         debugLog(listWord(list) + ": selected entry " + std::to_string(selected) + " is not in the list; nothing saved");
         return false;

@@ -3,11 +3,11 @@
 //
 // Files of an entry are found through the list's INI file (ProfileLists.h). Nothing here is
 // shown to the user: failures go to the debug log, and the mirror keeps its contents on any load
-// that fails. The store holds no state of its own beyond the mirrors it was given, so a program
-// watcher may load an entry from its own thread; guarding the mirrors against the UI thread is
-// the caller's business.
+// that fails. Used on the UI thread: the program watchers hand their selections to it too
+// (ProgramWatcher.h).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,7 +29,14 @@ public:
     // Writes the entry that "select" names from the mirrors (buildProfilePayload). false, with a
     // debug line, when nothing was written: "select" outside 0..count-1, a name that is no fit
     // file name, or a failed write (the old file is then unchanged).
+    //
+    // While a program watcher shows a linked entry, "select" keeps naming the user's own choice
+    // but the mirrors hold the linked entry: saves then go to the entry shown (showEntry), so
+    // that a change made meanwhile never overwrites the user's own profile with the linked one.
     bool saveSelected(ProfileList list);
+    // The entry the list shows when it differs from "select"; -1 when they agree. UI thread.
+    void showEntry(ProfileList list, int entry) { shown_[std::size_t(list)] = entry; }
+    int shownEntry(ProfileList list) const { return shown_[std::size_t(list)]; }
 
     // Reads the list's default file into payload (resized to the list's payload size, zero
     // filled first). Result as readProfileFile.
@@ -41,4 +48,5 @@ public:
 private:
     ProfileMirrors mirrors_;
     std::string defaultsFolder_;
+    std::array<int, kProfileListCount> shown_{-1, -1, -1, -1, -1, -1, -1};
 };

@@ -45,6 +45,8 @@ TEST_F(MainWindowTest, StartsHiddenInChineseAndWindowInitStartsTheTimersAndWorke
     EXPECT_TRUE(window->hasWorker(worker::DeviceWatcher));
     EXPECT_TRUE(window->hasWorker(worker::KeyboardListener));
     EXPECT_TRUE(window->hasWorker(worker::LightingEffects));
+    EXPECT_TRUE(window->hasWorker(worker::LightingProfileWatcher));
+    EXPECT_TRUE(window->hasWorker(worker::DeviceProfileWatcher));
     EXPECT_EQ(window->channel(ChannelMouse).identity().productId, 0x6656);
     EXPECT_EQ(window->channel(ChannelKeyboard).identity().usagePage, 0xFF1C);
     ui::Ui& ui = window->ui();
@@ -55,7 +57,7 @@ TEST_F(MainWindowTest, StartsHiddenInChineseAndWindowInitStartsTheTimersAndWorke
     EXPECT_EQ(ui.color("kb_deng_Color_Pallet"), 0xFF0199CBu);
     EXPECT_FALSE(ui.isVisible("kb_tab_panel"));
     window->shutdown();
-    EXPECT_EQ(window->shutdownReport().ended, 3);
+    EXPECT_EQ(window->shutdownReport().ended, 5);
     EXPECT_EQ(window->shutdownReport().leftRunning, 0);
 }
 

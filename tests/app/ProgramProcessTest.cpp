@@ -153,7 +153,7 @@ TEST_F(ProgramProcessTest, SecondCopyWakesTheFirstAndNoSecondBoxOpens) {
 
     first.terminate();
     EXPECT_EQ(first.finish(), 0);
-    EXPECT_NE(first.log().find("shutdown: 3 workers ended, 0 left behind"), std::string::npos) << first.log();
+    EXPECT_NE(first.log().find("shutdown: 5 workers ended, 0 left behind"), std::string::npos) << first.log();
 }
 
 TEST_F(ProgramProcessTest, TerminationEndsTheProgramTheOrderlyWay) {

@@ -48,7 +48,7 @@ protected:
     std::vector<std::string> messages;
 };
 
-TEST_F(ProfilePanelsTest, AFirstStartFillsEveryListWithNothingSelected) {
+TEST_F(ProfilePanelsTest, AFirstStartFillsEveryListAndShowsItsStoredEntry) {
     panels->initialise();
     EXPECT_TRUE(messages.empty());
     for (const char* folder : {"kb", "ms", "mp"}) EXPECT_TRUE(std::filesystem::is_directory(data.file(folder)));
@@ -58,8 +58,9 @@ TEST_F(ProfilePanelsTest, AFirstStartFillsEveryListWithNothingSelected) {
         SCOPED_TRACE(list);
         ASSERT_EQ(ui.itemCount(list), 1);
         EXPECT_EQ(ui.itemText(list, 0), "新配置文件1");
-        EXPECT_EQ(ui.current(list), -1);
+        EXPECT_EQ(ui.current(list), 0);
     }
+    EXPECT_EQ(ui.text("kb_key_profile_name_edit"), "新配置文件1");
     EXPECT_TRUE(std::filesystem::exists(data.file("kb/新配置文件1.config")));
     EXPECT_TRUE(std::filesystem::exists(data.file("mp/新配置文件1.led")));
     // A second start lists the same entries and creates nothing new.
@@ -128,4 +129,48 @@ TEST_F(ProfilePanelsTest, ArrivalAppliesTheStoredDeviceProfileToTheKeyboard) {
     std::vector<uint8_t> entry;
     ASSERT_TRUE(bus.peek("kb", sim::Area::Keys, size_t(position) * 3, 3, &entry));
     EXPECT_EQ(entry, (std::vector<uint8_t>{0x20, 0x00, 0x04}));
+}
+
+namespace {
+struct OneAnswer : FileDialogService {
+    std::string path;
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return path; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return path; }
+};
+}  // namespace
+
+// Every panel's buttons and link controls reach their list's operations, by the names the
+// layouts give them.
+TEST_F(ProfilePanelsTest, EveryPanelsButtonsAndLinkControlsWorkTheirOwnList) {
+    panels->initialise();
+    auto dialog = std::make_shared<OneAnswer>();
+    dialog->path = "/usr/games/racer";
+    setFileDialogService(dialog);
+    const std::pair<const char*, const char*> panelsByPrefix[] = {
+        {"kb_device", "kb_pro_device"}, {"kb_deng", "kb_pro_deng"}, {"kb_key", "kb_pro_key"},
+        {"ms_device", "ms_pro_device"}, {"ms_deng", "ms_pro_deng"}, {"ms_key", "ms_pro_key"},
+        {"mp_deng", "mp_pro_deng"}};
+    for (const auto& [prefix, buttons] : panelsByPrefix) {
+        SCOPED_TRACE(prefix);
+        const std::string list = std::string(prefix) + "_profile_combo";
+        EXPECT_TRUE(panels->onClick(std::string(buttons) + "_add_btn"));
+        ASSERT_EQ(ui.itemCount(list), 2);
+        EXPECT_EQ(ui.current(list), 1);
+        EXPECT_EQ(ui.text(std::string(prefix) + "_profile_name_edit"), "新配置文件2");
+        ui.setText(std::string(prefix) + "_profile_name_edit", "Racing");
+        EXPECT_TRUE(panels->onClick(std::string(prefix) + "_profile_edit_save_btn"));
+        EXPECT_EQ(ui.itemText(list, 1), "Racing");
+        EXPECT_TRUE(panels->onLinkControl(std::string(prefix) + "_profile_link_btn", "click"));
+        EXPECT_EQ(ui.text(std::string(prefix) + "_profile_link_edit"), "racer");
+        EXPECT_TRUE(ui.isVisible(std::string(prefix) + "_profile_link_name_hor"));
+        EXPECT_TRUE(ui.isSelected(std::string(prefix) + "_profile_link_check"));
+    }
+    EXPECT_FALSE(panels->onClick("kb_pro_deng_edit_btn"));  // the router's own toggle
+    setFileDialogService(nullptr);
+
+    // Without a foreground source the two watched panels say so; the others do not.
+    panels->showForegroundUnavailable();
+    EXPECT_TRUE(ui.isVisible("kb_deng_profile_link_note"));
+    EXPECT_TRUE(ui.isVisible("kb_device_profile_link_note"));
+    EXPECT_EQ(ui.textKey("kb_device_profile_link_note"), "profile_link_needs_x11");
 }

@@ -1,47 +1,72 @@
-// The profile panels of the pages: the seven list controls filled at start, and the select
-// operation that loads an entry's file into the mirrors and applies it. What a selection applies
-// to the device differs per list; the window hands in one applier per list.
+// The profile panels of the pages: the seven lists' controls (list, name edit, buttons, link
+// controls) on the control facade, and the operations of ProfileOperations behind them.
+//
+// Notifications arrive by control name (onClick, onItemSelect, onLinkCheck); what a selection or
+// a reset applies to the device differs per list, and the window hands it in (setApplier,
+// setResetHandler).
 #pragma once
 
-#include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/ui/Ui.h"
+#include "profile/ProfileListView.h"
+#include "profile/ProfileOperations.h"
 #include "profile/ProfileStore.h"
-#include "profile/ProfileStoreUi.h"
 
-class ProfilePanels : public ProfileStoreUi {
+class ProfilePanels : public ProfileListView {
 public:
     using MessageFn = std::function<void(const std::string& keyOrText, bool isKey)>;
+    using AskFn = std::function<int(const std::string& keyOrText, bool isKey)>;
     using ApplyFn = std::function<void()>;
 
-    ProfilePanels(ui::Ui& ui, ProfileStore& store, MessageFn message)
-        : ui_(ui), store_(store), message_(std::move(message)) {}
+    ProfilePanels(ui::Ui& ui, ProfileStore& store, MessageFn message, AskFn ask = {});
 
-    // What selecting an entry of the list applies after its file was loaded.
-    void setApplier(ProfileList list, ApplyFn apply) { appliers_[size_t(list)] = std::move(apply); }
+    void setApplier(ProfileList list, ApplyFn apply) { operations_.setApplier(list, std::move(apply)); }
+    void setResetHandler(ProfileList list, ApplyFn reset) { operations_.setResetHandler(list, std::move(reset)); }
 
-    // Start-up: fills every list control, setting up empty lists from the default files.
+    // Start-up: fills every list control (setting up empty lists from the default files), and
+    // every list shows its stored entry.
     void initialise();
 
-    // The select operation on entry s of the list.
-    void select(ProfileList list, int entry);
+    void select(ProfileList list, int entry) { operations_.select(list, entry); }
     // A selection the user made in a list control ("itemselect").
     void onItemSelect(const std::string& control);
-    // The keyboard's arrival: the stored entry is selected again, so that it is applied even when
-    // it already was the list's selection.
-    void selectStored(ProfileList list);
+    // The buttons of the panels; false when the name is not one of theirs.
+    bool onClick(const std::string& control);
+    // "selectchanged" of a link check box, "click" of a link button.
+    bool onLinkControl(const std::string& control, const std::string& type);
+    // The keyboard's arrival: the stored entry is selected again and applied.
+    void selectStored(ProfileList list) { operations_.selectStored(list); }
+    // The link panels of the watched lists say once that program switching needs X11.
+    void showForegroundUnavailable();
 
-    // ProfileStoreUi
+    ProfileOperations& operations() { return operations_; }
+
+    // ProfileListView
     void showMessage(const std::string& keyOrText, bool isLanguageKey) override { message_(keyOrText, isLanguageKey); }
     void addListEntry(ProfileList list, const std::string& name) override;
+    int entryCount(ProfileList list) const override;
+    std::string entryName(ProfileList list, int entry) const override;
+    int selectedEntry(ProfileList list) const override;
+    void setSelectedEntry(ProfileList list, int entry) override;
+    void removeEntry(ProfileList list, int entry) override;
+    void renameEntry(ProfileList list, int entry, const std::string& name) override;
+    void clearEntries(ProfileList list) override;
+    std::string typedName(ProfileList list) const override;
+    void showName(ProfileList list, const std::string& name) override;
+    bool linkChecked(ProfileList list) const override;
+    void setLinkChecked(ProfileList list, bool on) override;
+    void showLinkedProgram(ProfileList list, const std::string& fileName) override;
+    int ask(const std::string& keyOrText, bool isLanguageKey) override;
 
 private:
     ui::Ui& ui_;
     ProfileStore& store_;
     MessageFn message_;
-    std::array<ApplyFn, 7> appliers_;
+    AskFn ask_;
+    ProfileOperations operations_;
 };
 
 // Control names of a list's panel: "kb_device_profile_name_edit", "..._link_check", ...
