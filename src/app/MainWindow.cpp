@@ -4,6 +4,7 @@
 
 #include "app/KeyboardFeatures.h"
 #include "app/LightingFeatures.h"
+#include "app/MacroFeatures.h"
 
 #include <QCloseEvent>
 #include <QDir>

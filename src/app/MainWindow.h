@@ -49,6 +49,7 @@
 class QMenu;
 class KeyboardFeatures;
 class LightingFeatures;
+class MacroFeatures;
 
 class QSystemTrayIcon;
 class QTimer;
@@ -231,6 +232,7 @@ private:
     void hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     KeyboardFeatures& keyboard();  // made on first use, after the control tree exists
     LightingFeatures& lighting();  // likewise
+    MacroFeatures& macros();       // likewise
 
     MainWindowOptions options_;
 
@@ -274,4 +276,5 @@ private:
     bool screenWatched_ = false;
     std::unique_ptr<KeyboardFeatures> keyboardFeatures_;  // last: they use the members above
     std::unique_ptr<LightingFeatures> lightingFeatures_;
+    std::unique_ptr<MacroFeatures> macroFeatures_;
 };
