@@ -77,8 +77,11 @@ MacroFeatures::MacroFeatures(CMainWnd& window, KeyboardFeatures& keyboard)
     mouseEditor_ = std::make_unique<macro::MacroEditorPage>(window.ui(), mouseStore_, *mouseHost_, "ms_", true);
     keyboard.keyPage().setMacroNames([this] { return keyboardStore_.loadNames(); });
     // Mouse events are only observed; they reach the recorder after the event has gone on.
-    keyboard.capture().setMouseSink(
-        [&window](uint32_t message, MouseEventKind kind) { window.post(message, uintptr_t(kind)); });
+    // Mouse events are posted, so their time travels with them; keys are sent and read it here.
+    InputCapture& capture = keyboard.capture();
+    capture.setMouseSink([&window, &capture](uint32_t message, MouseEventKind kind) {
+        window.post(message, uintptr_t(kind), intptr_t(capture.lastEventTime()));
+    });
 }
 
 MacroFeatures::~MacroFeatures() = default;
@@ -95,13 +98,16 @@ void MacroFeatures::onNotification(const ui::Notification& n) {
 
 void MacroFeatures::hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
-    case hookmsg::KeyMacro: return keyboardEditor_->recordKey(int(wParam), unsigned(lParam));
-    case hookmsg::KeyMacroMouse: return keyboardEditor_->recordMouse(uint32_t(wParam));
-    case hookmsg::MouMacro: return mouseEditor_->recordKey(int(wParam), unsigned(lParam));
-    case hookmsg::MouMacroMouse: return mouseEditor_->recordMouse(uint32_t(wParam));
+    case hookmsg::KeyMacro: return keyboardEditor_->recordKey(int(wParam), unsigned(lParam), keyTime());
+    case hookmsg::KeyMacroMouse: return keyboardEditor_->recordMouse(uint32_t(wParam), uint32_t(lParam));
+    case hookmsg::MouMacro: return mouseEditor_->recordKey(int(wParam), unsigned(lParam), keyTime());
+    case hookmsg::MouMacroMouse: return mouseEditor_->recordMouse(uint32_t(wParam), uint32_t(lParam));
     default: return;
     }
 }
+
+// Key events are sent: the message is handled while the capture still delivers the event.
+uint32_t MacroFeatures::keyTime() { return keyboard_.capture().lastEventTime(); }
 
 void MacroFeatures::endRecording() {
     keyboardEditor_->stopRecording();

@@ -42,6 +42,7 @@ public:
 
 private:
     class PageHost;
+    uint32_t keyTime();
     CMainWnd& window_;
     KeyboardFeatures& keyboard_;
     macro::MacroStore keyboardStore_;

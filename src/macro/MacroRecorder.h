@@ -9,6 +9,8 @@
 // accepted is ignored. Keys outside the macro key rows are ignored.
 //
 // Each accepted event's pause is the time since the previous accepted event (or since the start),
+// measured on the events' own clock when both carry a time (eventTime, 0 for none: the X server
+// stamps them, so the time they took to reach us does not count), else on the caller's clock;
 // capped at 655 350 ms, or 50 ms with the fixed-pause option; it belongs to the action *before*
 // the new one, so the last action recorded keeps delay 0. The last pressed key and the last mouse
 // event are kept across recordings, as users of the original found them.
@@ -47,16 +49,17 @@ public:
     const RecordingOptions& options() const { return options_; }
 
     // virtualKey as key capture reports it, flags the hook flags (bit 0 extended, bit 7 up).
-    std::optional<RecordedStep> key(int virtualKey, unsigned flags, bool press, uint32_t now);
+    std::optional<RecordedStep> key(int virtualKey, unsigned flags, bool press, uint32_t now, uint32_t eventTime = 0);
     // The mouse event kind (0x201 left down ... 0x208 middle up, others ignored).
-    std::optional<RecordedStep> mouse(uint32_t eventKind, uint32_t now);
+    std::optional<RecordedStep> mouse(uint32_t eventKind, uint32_t now, uint32_t eventTime = 0);
 
 private:
-    RecordedStep accept(MacroAction action, uint32_t now);
+    RecordedStep accept(MacroAction action, uint32_t now, uint32_t eventTime);
 
     bool recording_ = false;
     RecordingOptions options_;
     uint32_t lastTick_ = 0;
+    uint32_t lastEventTime_ = 0;
     int lastKey_ = 0;
     uint32_t lastMouse_ = 0;
 };

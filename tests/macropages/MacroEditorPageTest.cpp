@@ -201,3 +201,18 @@ TEST_P(MacroEditorPageTest, DeleteAndRenameAskAndKeepTheListsOne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPages, MacroEditorPageTest, ::testing::Values("kb_", "ms_"));
+
+// Every edit, list and combo of the page is spoken by a name of its own in the current language.
+TEST_P(MacroEditorPageTest, EveryFieldHasASpokenName) {
+    int checked = 0;
+    for (const std::string& control : ui.names()) {
+        const std::string kind = ui.kind(control);
+        if (control.rfind(p, 0) != 0 || (control.find("macro") == std::string::npos && control.find("Macro") == std::string::npos &&
+                                         control.find("mouse_") == std::string::npos))
+            continue;
+        if (kind != "Edit" && kind != "List" && kind != "Combo" && kind != "Slider") continue;
+        ++checked;
+        EXPECT_FALSE(ui::widget(ui, control)->accessibleName().isEmpty()) << control;
+    }
+    EXPECT_EQ(checked, 13);
+}

@@ -253,16 +253,16 @@ void MacroEditorPage::stopRecording() {
     ui_.setEnabled(name("MacroName_list"), !editing());
 }
 
-void MacroEditorPage::recordKey(int virtualKey, unsigned flags) {
+void MacroEditorPage::recordKey(int virtualKey, unsigned flags, uint32_t eventTime) {
     if (!recorder_.recording()) return;
     const bool press = (flags & 0x80u) == 0;
-    if (auto step = recorder_.key(virtualKey, flags, press, host_.now()))
+    if (auto step = recorder_.key(virtualKey, flags, press, host_.now(), eventTime))
         list_.appendRecorded(step->action, step->pauseBeforeMs);
 }
 
-void MacroEditorPage::recordMouse(uint32_t eventKind) {
+void MacroEditorPage::recordMouse(uint32_t eventKind, uint32_t eventTime) {
     if (!recorder_.recording()) return;
-    if (auto step = recorder_.mouse(eventKind, host_.now())) list_.appendRecorded(step->action, step->pauseBeforeMs);
+    if (auto step = recorder_.mouse(eventKind, host_.now(), eventTime)) list_.appendRecorded(step->action, step->pauseBeforeMs);
 }
 
 }  // namespace macro

@@ -48,8 +48,9 @@ public:
     // Recording: the record button, the events of its hook mode, and the window taking the hooks
     // away (deactivation: recording pauses and the next press of the button stops it).
     void toggleRecording();
-    void recordKey(int virtualKey, unsigned flags);
-    void recordMouse(uint32_t eventKind);
+    // eventTime: the event's own time stamp (InputCapture::lastEventTime), 0 for none.
+    void recordKey(int virtualKey, unsigned flags, uint32_t eventTime = 0);
+    void recordMouse(uint32_t eventKind, uint32_t eventTime = 0);
     void stopRecording();  // a selection change elsewhere: recording ends, the controls come back
     bool recording() const { return recorder_.recording(); }
 
