@@ -46,7 +46,12 @@ public:
     bool installCapture(HookMode mode, bool keyboard, bool mouse) override {
         return keyboard_.capture().install(mode, keyboard, mouse);
     }
-    void removeCapture() override { keyboard_.capture().remove(); }
+    // Only this page's own hooks: a key capture or the other page's recording that took them
+    // over since stays as it is.
+    void removeCapture() override {
+        InputCapture& capture = keyboard_.capture();
+        if (capture.mode() == (mouse_ ? HookMode::MouseMacro : HookMode::KeyboardMacro)) capture.remove();
+    }
     uint32_t now() override { return steadyMilliseconds(); }
 
 private:
