@@ -119,6 +119,11 @@ void MacroFeatures::endRecording() {
     mouseEditor_->stopRecording();
 }
 
+void MacroFeatures::retranslate() {
+    keyboardEditor_->actionList().retranslate();
+    mouseEditor_->actionList().retranslate();
+}
+
 void MacroFeatures::captureLost() {
     InputCapture& capture = keyboard_.capture();
     if (capture.mode() == HookMode::KeyboardMacro || capture.mode() == HookMode::MouseMacro) capture.remove();

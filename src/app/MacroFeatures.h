@@ -33,6 +33,8 @@ public:
     // A selection change elsewhere ends recording; deactivation only takes the hooks away.
     void endRecording();
     void captureLost();
+    // The language changed: the action rows show their names in the new one.
+    void retranslate();
 
     // The first step of "kb_key_butt_prosave": the keyboard's macro image to its three units.
     // false when the save must go no further (the user has been told why).

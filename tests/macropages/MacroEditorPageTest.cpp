@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/ui/Language.h"
 #include "app/ui/UiQt.h"
 #include "macro/pages/MacroEditorPage.h"
 #include "platform/capture/ScriptedInputCapture.h"
@@ -215,4 +216,17 @@ TEST_P(MacroEditorPageTest, EveryFieldHasASpokenName) {
         EXPECT_FALSE(ui::widget(ui, control)->accessibleName().isEmpty()) << control;
     }
     EXPECT_EQ(checked, 13);
+}
+
+TEST_P(MacroEditorPageTest, RowsFollowTheLanguage) {
+    click("macro_btn_name_add");
+    click("macro_inset_leftkeydown_btn");
+    std::vector<std::string> shown;
+    for (auto [language, file] : {std::pair{"en", "lan_en.xml"}, std::pair{"cn_zh", "lan_cn.xml"}}) {
+        ASSERT_TRUE(ui::switchLanguage(language, file));
+        page->actionList().retranslate();
+        EXPECT_EQ(cells(0)[0], ui::Language::instance().text("mouse_key_left"));
+        shown.push_back(cells(0)[0]);
+    }
+    EXPECT_NE(shown[0], shown[1]);
 }

@@ -137,6 +137,10 @@ void MacroActionList::showRow(int row) {
     for (int c = 0; c < 3; ++c) ui_.setItemText(list, row, texts[std::size_t(c)], c);
 }
 
+void MacroActionList::retranslate() {
+    for (int row = 0; row < int(actions_.size()); ++row) showRow(row);
+}
+
 void MacroActionList::appendRecorded(const MacroAction& action, int pauseBeforeMs) {
     actions_.push_back(action);
     actions_.back().setDelayUnits(0);

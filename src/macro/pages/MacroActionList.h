@@ -31,6 +31,8 @@ public:
     void clear();
     void appendRecorded(const MacroAction& action, int pauseBeforeMs);
     const std::vector<MacroAction>& actions() const { return actions_; }
+    // The cells show interface texts: after a language switch they are written again.
+    void retranslate();
 
     // The key chooser of the action editor: the macro key rows in table order.
     void fillKeyChooser();
