@@ -1,8 +1,9 @@
-// A macro from the record button to the keyboard's memory: the program's window on a bus served by
+// Macros through the whole program. A macro from the record button to the keyboard's memory: the program's window on a bus served by
 // zelkar-vhid as a separate process; a recording (the key events arrive as the capture sends them),
 // saved, assigned to a key, saved to the device; the emulator's memory is read back with `peek`.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <fstream>
 #include <string>
@@ -12,6 +13,7 @@
 #include "app/MainWindow.h"
 #include "app/ProcessAndWire.h"
 #include "app/WindowMessages.h"
+#include "mirror/KeyboardDefaultCodes.h"
 #include "platform/InputCapture.h"
 
 namespace {
@@ -89,4 +91,34 @@ TEST_F(MacroEndToEnd, RecordedMacroReachesEveryKeyboardUnit) {
     EXPECT_EQ(boxesWithKey("message_macro_not_sent"), 0);
     EXPECT_EQ(boxesWithKey("message_text_16"), 0);
     window.shutdown();
+}
+
+// Deleting a macro keeps every assignment of every onboard profile on the macro it named, and the
+// user is warned of a use in any profile, not only in the first.
+TEST_F(MacroEndToEnd, DeleteKeepsAssignmentsOfEveryProfile) {
+    auto window = makeWindow(true);
+    ASSERT_TRUE(waitForInit(*window));
+    ui::Ui& ui = window->ui();
+    for (int i = 0; i < 3; ++i) ui.raise("click", "kb_macro_btn_name_add");
+    auto& tables = window->keyboardMirror().workingKeyTable;
+    auto set = [&](unsigned profile, int key, std::array<uint8_t, 3> e) {
+        std::copy(e.begin(), e.end(), &tables[profile][size_t(key) * 3]);
+    };
+    auto get = [&](unsigned profile, int key) {
+        const uint8_t* e = &tables[profile][size_t(key) * 3];
+        return std::array<uint8_t, 3>{e[0], e[1], e[2]};
+    };
+    set(3, 10, {0x70, 1, 2});  // the deleted macro, in a profile other than the first
+    set(3, 11, {0x71, 2, 9});  // the macro after it
+    set(4, 12, {0x70, 0, 0});  // the macro before it
+    ui.setCurrent("kb_MacroName_list", 1, true);
+    answers = {1, 1};
+    ui.raise("click", "kb_macro_btn_name_sub");
+    EXPECT_EQ(boxesWithKey("message_text_2"), 1);
+    EXPECT_EQ(boxesWithKey("message_text_4"), 1);
+    EXPECT_EQ(get(3, 10)[0], keyboardDefaultKeyTable()[30]);  // the key's own default
+    EXPECT_EQ(get(3, 11), (std::array<uint8_t, 3>{0x71, 1, 9}));
+    EXPECT_EQ(get(4, 12), (std::array<uint8_t, 3>{0x70, 0, 0}));
+    EXPECT_EQ(ui.itemCount("kb_key_fct_combo_23"), 2);
+    window->shutdown();
 }
