@@ -9,6 +9,7 @@
 #include "app/ui/Language.h"
 #include "app/ui/UiQt.h"
 #include "macro/pages/MacroEditorPage.h"
+#include "platform/FileDialog.h"
 #include "platform/capture/ScriptedInputCapture.h"
 #include "support/PageTestSupport.h"
 #include "support/TestSupport.h"
@@ -229,4 +230,45 @@ TEST_P(MacroEditorPageTest, RowsFollowTheLanguage) {
         shown.push_back(cells(0)[0]);
     }
     EXPECT_NE(shown[0], shown[1]);
+}
+
+namespace {
+struct OneAnswerDialogs : FileDialogService {
+    std::optional<std::string> answer;
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return answer; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return answer; }
+};
+}  // namespace
+
+// While a macro is being edited another cannot be selected: the selection stays with the rows on
+// show, so that a save cannot write them into the other macro's file.
+TEST_P(MacroEditorPageTest, EditModeKeepsTheSelectionWithItsRows) {
+    click("macro_btn_name_add");
+    click("macro_btn_name_add");
+    click("macro_inset_leftkeydown_btn");
+    ui.setCurrent(n("MacroName_list"), 0, true);
+    EXPECT_EQ(host.messages, (std::vector<std::string>{p == std::string("ms_") ? "message_text_4" : "message_text_3"}));
+    EXPECT_EQ(page->selectedMacro(), 1);
+    click("macro_btn_save");
+    EXPECT_EQ(store.loadActions("name_2").size(), 1u);
+    EXPECT_TRUE(store.loadActions("name_1").empty());
+}
+
+TEST_P(MacroEditorPageTest, ImportAndExportOnTheMousePage) {
+    if (p != std::string("ms_")) GTEST_SKIP() << "the keyboard page has no import or export";
+    auto dialogs = std::make_shared<OneAnswerDialogs>();
+    setFileDialogService(dialogs);
+    writeFile(dir.file("other.txt"), "not a macro");
+    dialogs->answer = dir.file("other.txt");
+    click("macro_btn_import");  // an empty list gets a macro first
+    EXPECT_EQ(host.messages, (std::vector<std::string>{kMacroImportRefusedKey}));
+    EXPECT_EQ(store.count(), 1);
+    writeFile(dir.file("in.mac"), "[MACROACTIONCOUNT]\ncount=1\n[MACROACTION]\n0=3,0,129,4,1,mouse_key_middle\n");
+    dialogs->answer = dir.file("in.mac");
+    click("macro_btn_import");
+    EXPECT_EQ(rows(), (std::vector<std::string>{"3,0,129,4,1,mouse_key_middle"}));
+    dialogs->answer = dir.file("out.mac");
+    click("macro_btn_export");
+    EXPECT_EQ(readFile(dir.file("out.mac")), readFile(dir.file("in.mac")));
+    setFileDialogService(nullptr);
 }
