@@ -7,13 +7,12 @@
 #include "app/KeyboardFeatures.h"
 #include "app/LightingFeatures.h"
 #include "app/MouseFeatures.h"
+#include "app/MacroFeatures.h"
 #include "platform/DataFolder.h"
 
 namespace {
 
 // One empty entry per feature that owns routed controls.
-void onMacroRecorder(const ui::Notification&, int) {}
-void onMacroEditor(const ui::Notification&, int) {}
 void onRecoilPatterns(const ui::Notification&, int) {}
 
 }  // namespace
@@ -22,7 +21,8 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
     switch (owner) {
     case Owner::MouseMirror: return mouseFeatures().onMouseMirror(n, index);
     case Owner::KeyboardMirror:
-        if (n.sender == "kb_key_butt_prosave") keyboard().transfers().saveToDevice();
+        // The macro image goes first; when it is refused or fails, the save goes no further.
+        if (n.sender == "kb_key_butt_prosave" && macros().saveKeyboardMacros()) keyboard().transfers().saveToDevice();
         return;
     case Owner::PadMirror: return mouseFeatures().onPadMirror(n);
     case Owner::MouseButtonPage: return mouseFeatures().buttonPage().onNotification(n, index);
@@ -31,8 +31,8 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
     case Owner::PointerAndWheel: return mouseFeatures().pointerPage().onNotification(n, index);
     case Owner::LightingModel:
     case Owner::LightingPages: return lighting().onNotification(n, index);
-    case Owner::MacroRecorder: return onMacroRecorder(n, index);
-    case Owner::MacroEditor: return onMacroEditor(n, index);
+    case Owner::MacroRecorder:
+    case Owner::MacroEditor: return macros().onNotification(n);
     case Owner::RecoilPatterns: return onRecoilPatterns(n, index);
     case Owner::ProfileOperations:
         if (n.type == "itemselect") return keyboard().panels().onItemSelect(n.sender);
@@ -49,6 +49,7 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
 // with no mouse there) would overwrite the stored mouse keys and settings with zeros. The
 // keyboard's arrival applies its device profile again, over what the keyboard itself holds.
 void CMainWnd::initialiseProfileData() {
+    macros().start();
     KeyboardFeatures& kb = keyboard();
     kb.panels().initialise();
     for (ProfileList list : {ProfileList::keyboardDevice, ProfileList::mouseDevice, ProfileList::mouseLighting,
@@ -70,16 +71,20 @@ void CMainWnd::startProgramWatchers() { keyboard().startProgramWatchers(); }
 void CMainWnd::removeKeyHook() {
     if (keyboardFeatures_) keyboardFeatures_->keyPage().cancelCapture();
     if (mouseFeatures_) mouseFeatures_->buttonPage().cancelCapture();
+    if (macroFeatures_) macroFeatures_->captureLost();
 }
 // The X11 grab itself takes the focus from the window; that deactivation is not the user's.
 bool CMainWnd::captureExplainsDeactivation() {
     return keyboardFeatures_ && keyboardFeatures_->capture().explainsDeactivation();
 }
-void CMainWnd::endMacroRecording() {}
+void CMainWnd::endMacroRecording() {
+    if (macroFeatures_) macroFeatures_->endRecording();
+}
 // Messages 0x0801..0x0804 and 0x0810..0x0813 from the input hook.
 void CMainWnd::hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (message == msg::HookKeySingleKey) keyboard().keyPage().onCapturedKey(int(wParam), unsigned(lParam));
-    if (message == msg::HookMouSingleKey) mouseFeatures().buttonPage().onCapturedKey(int(wParam), unsigned(lParam));
+    else if (message == msg::HookMouSingleKey) mouseFeatures().buttonPage().onCapturedKey(int(wParam), unsigned(lParam));
+    else macros().hookMessage(message, wParam, lParam);
 }
 
 // Keyboard transfers: read-all (arrival, timer 1006, message 0x0B01), the re-read of block 0
@@ -145,6 +150,11 @@ LightingFeatures& CMainWnd::lighting() {
         markDirty(DeviceKind::pad);
     });
     return *lightingFeatures_;
+}
+
+MacroFeatures& CMainWnd::macros() {
+    if (!macroFeatures_) macroFeatures_ = std::make_unique<MacroFeatures>(*this, keyboard());
+    return *macroFeatures_;
 }
 
 const LightingPhase& CMainWnd::lightingPhase() { return lighting().phase(); }

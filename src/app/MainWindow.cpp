@@ -5,6 +5,7 @@
 #include "app/KeyboardFeatures.h"
 #include "app/LightingFeatures.h"
 #include "app/MouseFeatures.h"
+#include "app/MacroFeatures.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -51,6 +51,7 @@ class KeyboardFeatures;
 class LightingFeatures;
 class MouseFeatures;
 class SystemSettings;
+class MacroFeatures;
 
 class QSystemTrayIcon;
 class QTimer;
@@ -235,6 +236,7 @@ private:
     void hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     KeyboardFeatures& keyboard();  // made on first use, after the control tree exists
     LightingFeatures& lighting();  // likewise
+    MacroFeatures& macros();       // likewise
 
     MainWindowOptions options_;
 
@@ -279,4 +281,5 @@ private:
     std::unique_ptr<KeyboardFeatures> keyboardFeatures_;  // last: they use the members above
     std::unique_ptr<LightingFeatures> lightingFeatures_;
     std::unique_ptr<MouseFeatures> mouseFeatures_;
+    std::unique_ptr<MacroFeatures> macroFeatures_;
 };

@@ -211,6 +211,11 @@ inline constexpr NameRoute kOptionNames[] = {
     {"ms_macro_mouse_move", Owner::MacroEditor},
     {"ms_macro_btn_shubiao", Owner::MacroEditor},
     {"kb_macro_btn_shubiao", Owner::MacroEditor},
+    {"kb_macro_check_time", Owner::MacroEditor},
+    {"kb_macro_keyboard_event", Owner::MacroEditor},
+    {"kb_macro_mouse_click", Owner::MacroEditor},
+    {"kb_macro_mouse_roller", Owner::MacroEditor},
+    {"kb_macro_mouse_move", Owner::MacroEditor},
     {"ms_Deng_7color_check", Owner::LightingPages},
     {"mp_Deng_7color_check", Owner::LightingPages},
     {"kb_Deng_7color_check", Owner::LightingPages},
@@ -293,6 +298,7 @@ inline constexpr NameRoute kItemSelectNames[] = {
     {"ms_MacroName_list", Owner::MacroEditor},
     {"kb_MacroName_list", Owner::MacroEditor},
     {"ms_Macro_list", Owner::MacroEditor},
+    {"kb_Macro_list", Owner::MacroEditor},
     {"ms_macro_combo_keyselect", Owner::MacroEditor},
     {"ms_macro_combo_mouselect", Owner::MacroEditor},
     {"ms_macro_combo_upordown", Owner::MacroEditor},
@@ -331,6 +337,8 @@ inline constexpr NameRoute kItemSelectNames[] = {
 inline constexpr NameRoute kItemClickNames[] = {
     {"ms_macro_action", Owner::MacroEditor},
     {"kb_macro_action", Owner::MacroEditor},
+    {"ms_Macro_list", Owner::MacroEditor},
+    {"kb_Macro_list", Owner::MacroEditor},
 };
 
 inline constexpr NameRoute kTextNames[] = {

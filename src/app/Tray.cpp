@@ -11,6 +11,8 @@
 #include <QXmlStreamReader>
 
 #include "app/MainWindow.h"
+
+#include "app/MacroFeatures.h"
 #include "app/MessageBox.h"
 #include "app/Resources.h"
 #include "app/ui/Language.h"
@@ -132,5 +134,6 @@ void CMainWnd::switchLanguage() {
         return;
     }
     english_ = !english_;
+    if (macroFeatures_) macroFeatures_->retranslate();
     repaintAll();
 }

@@ -110,6 +110,10 @@ public:
     HookMode mode() const { return mode_; }
     bool keyboardInstalled() const { return keyboard_; }
     bool mouseInstalled() const { return mouse_; }
+    // The time of the event being delivered (or last delivered), in milliseconds of the backend's
+    // event clock (the X server's on X11); 0 when the backend gives none. Pauses between events
+    // measured on it do not include the time the events took to reach us.
+    uint32_t lastEventTime() const { return lastEventTime_; }
 
 protected:
     virtual bool startKeyboard() = 0;
@@ -120,12 +124,13 @@ protected:
     // Backends hand every event to these, on the UI thread, in order. deliverKey answers whether
     // the event is withheld from everyone else.
     bool deliverKey(const CapturedKey& key);
-    void deliverMouse(MouseEventKind kind);
+    void deliverMouse(MouseEventKind kind, uint32_t time = 0);
 
 private:
     HookMode mode_ = HookMode::None;
     bool keyboard_ = false;
     bool mouse_ = false;
+    uint32_t lastEventTime_ = 0;
     KeySink keySink_;
     MouseSink mouseSink_;
 };

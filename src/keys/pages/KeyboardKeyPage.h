@@ -27,6 +27,8 @@ public:
     using MacroNamesFn = std::function<std::vector<std::string>()>;
 
     KeyboardKeyPage(ui::Ui& ui, KeyboardMirror& mirror, InputCapture& capture, MacroNamesFn macroNames = {});
+    // Where the macro chooser's names come from (the keyboard's macro store).
+    void setMacroNames(MacroNamesFn macroNames) { macroNames_ = std::move(macroNames); }
 
     // Everything the router hands to the page: "click" of "kb_key_<k>" (the key is read from the
     // name; index is the router's split of it) and of

@@ -24,6 +24,7 @@ void InputCapture::remove() {
 
 bool InputCapture::deliverKey(const CapturedKey& key) {
     if (!keyboard_) return false;
+    lastEventTime_ = key.time;
     const uint32_t message = keyMessageFor(mode_);
     // A copy: the sink may remove or reinstall, which must not pull the callable from under us.
     if (message != 0 && keySink_) {
@@ -33,8 +34,9 @@ bool InputCapture::deliverKey(const CapturedKey& key) {
     return !passesCapture(key.virtualKey);
 }
 
-void InputCapture::deliverMouse(MouseEventKind kind) {
+void InputCapture::deliverMouse(MouseEventKind kind, uint32_t time) {
     if (!mouse_) return;
+    lastEventTime_ = time;
     const uint32_t message = mouseMessageFor(mode_);
     if (message != 0 && mouseSink_) {
         const MouseSink sink = mouseSink_;

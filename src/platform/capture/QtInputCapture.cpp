@@ -135,7 +135,8 @@ bool QtInputCapture::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (mouse_ && isMouseEvent(type) && watched && watched->isWindowType())
-        if (auto kind = mouseKind(*static_cast<QMouseEvent*>(event))) deliverMouse(*kind);
+        if (auto kind = mouseKind(*static_cast<QMouseEvent*>(event)))
+            deliverMouse(*kind, uint32_t(static_cast<QMouseEvent*>(event)->timestamp()));
     return QObject::eventFilter(watched, event);
 }
 

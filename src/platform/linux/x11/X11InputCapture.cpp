@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "keys/LinuxKeyMap.h"
@@ -11,6 +12,7 @@
 // Xlib after Qt: its macros (None, KeyPress, Bool, ...) would break Qt's headers.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 
 namespace {
 constexpr int kGrabAttempts = 20;
@@ -28,7 +30,38 @@ struct X11InputCapture::Impl {
     int attemptsLeft = 0;
     bool wanted = false;
     bool grabbed = false;
+    int xiOpcode = -1;  // XInput 2.1 or later; -1: none
+    bool buttons = false;
 };
+
+namespace {
+
+// Raw button numbers as the X server counts them: 1 left, 2 middle, 3 right, 4..7 the wheels,
+// 8 back, 9 forward.
+std::optional<MouseEventKind> mouseKindOfButton(int button, bool press) {
+    switch (button) {
+    case 1: return press ? MouseEventKind::LeftDown : MouseEventKind::LeftUp;
+    case 2: return press ? MouseEventKind::MiddleDown : MouseEventKind::MiddleUp;
+    case 3: return press ? MouseEventKind::RightDown : MouseEventKind::RightUp;
+    case 4: case 5: case 6: case 7:
+        if (press) return MouseEventKind::Wheel;
+        return std::nullopt;
+    case 8: case 9: return press ? MouseEventKind::ExtraDown : MouseEventKind::ExtraUp;
+    default: return std::nullopt;
+    }
+}
+
+void selectRawButtons(Display* display, Window root, bool on) {
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    if (on) {
+        XISetMask(bits, XI_RawButtonPress);
+        XISetMask(bits, XI_RawButtonRelease);
+    }
+    XIEventMask mask{XIAllMasterDevices, int(sizeof bits), bits};
+    XISelectEvents(display, root, &mask, 1);
+}
+
+}  // namespace
 
 std::unique_ptr<X11InputCapture> X11InputCapture::open(const char* displayName) {
     // A server may reset a connection made right after another client left (Xvfb does, now and
@@ -45,6 +78,13 @@ std::unique_ptr<X11InputCapture> X11InputCapture::open(const char* displayName) 
     // Held keys then repeat presses only, without the release X would otherwise put between them.
     Bool supported = False;
     XkbSetDetectableAutoRepeat(display, True, &supported);
+    int event = 0, error = 0, major = 2, minor = 1;
+    if (XQueryExtension(display, "XInputExtension", &impl->xiOpcode, &event, &error) &&
+        XIQueryVersion(display, &major, &minor) == Success && (major > 2 || (major == 2 && minor >= 1))) {
+        // raw events reach the root window from 2.1 on
+    } else {
+        impl->xiOpcode = -1;
+    }
     return std::unique_ptr<X11InputCapture>(new X11InputCapture(std::move(impl)));
 }
 
@@ -108,10 +148,39 @@ void X11InputCapture::stopKeyboard() {
     XSync(impl_->display, False);
 }
 
+bool X11InputCapture::startMouse() {
+    if (impl_->xiOpcode < 0) return false;
+    selectRawButtons(impl_->display, impl_->root, true);
+    impl_->buttons = true;
+    XFlush(impl_->display);
+    return true;
+}
+
+void X11InputCapture::stopMouse() {
+    if (!impl_->buttons) return;
+    impl_->buttons = false;
+    selectRawButtons(impl_->display, impl_->root, false);
+    XSync(impl_->display, False);
+}
+
 void X11InputCapture::readEvents() {
     while (XPending(impl_->display) > 0) {
         XEvent event;
         XNextEvent(impl_->display, &event);
+        if (event.type == GenericEvent && event.xcookie.extension == impl_->xiOpcode) {
+            XGenericEventCookie* cookie = &event.xcookie;
+            if (!XGetEventData(impl_->display, cookie)) continue;
+            std::optional<MouseEventKind> kind;
+            uint32_t time = 0;
+            if (impl_->buttons && (cookie->evtype == XI_RawButtonPress || cookie->evtype == XI_RawButtonRelease)) {
+                const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
+                kind = mouseKindOfButton(raw->detail, cookie->evtype == XI_RawButtonPress);
+                time = uint32_t(raw->time);
+            }
+            XFreeEventData(impl_->display, cookie);
+            if (kind) deliverMouse(*kind, time);
+            continue;
+        }
         if (event.type == FocusOut) {
             // Our own grab shows as mode NotifyGrab and is ignored. The focus moving while we hold
             // the grab (mode NotifyWhileGrabbed) is the user going elsewhere: capture ends, as it

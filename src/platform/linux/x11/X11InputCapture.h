@@ -10,8 +10,12 @@
 // still holds one); installing then keeps trying for about half a second and the key part counts
 // as installed meanwhile. Key repeat reaches us as repeated presses without releases, as a
 // keyboard hook sees it. Our own window sees the grab as a loss of focus; that loss does not end
-// the capture, while the focus going to another window during the grab does. The mouse part (macro recording through XRecord) is not provided yet:
-// installing it fails.
+// the capture, while the focus going to another window during the grab does.
+//
+// The mouse part (macro recording) listens to XInput 2 raw button events on the root window: they
+// reach us whatever window the pointer is over and whoever grabs it, and they are only copies, so
+// every click still goes where it was going. Without XInput 2.1 installing it fails. Keys and
+// buttons carry the X server's event time.
 #pragma once
 
 #include <memory>
@@ -35,8 +39,8 @@ public:
 protected:
     bool startKeyboard() override;
     void stopKeyboard() override;
-    bool startMouse() override { return false; }
-    void stopMouse() override {}
+    bool startMouse() override;
+    void stopMouse() override;
 
 private:
     struct Impl;
