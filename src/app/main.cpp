@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +67,12 @@ int main(int argc, char** argv) {
     const std::string skin = findSkinDir(&problem);
     if (skin.empty()) {
         std::fprintf(stderr, "zelkar: %s\n", problem.c_str());
+        // Started from the desktop's menu nobody reads stderr: where there is a screen, say it there too.
+        if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) {
+            QApplication app(argc, argv);
+            if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+                QMessageBox::critical(nullptr, QStringLiteral("Zelkar"), QString::fromStdString(problem));
+        }
         return 1;
     }
 
