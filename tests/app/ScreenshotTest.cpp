@@ -1,6 +1,6 @@
 // Writes screenshots of the main window, with the emulated keyboard family and mouse connected,
 // into <build>/screenshots/ for people to look at: the keyboard lighting page in Chinese and in
-// English, and in English the pages the README shows (the key assignment and the mouse page).
+// English, and in English the pages the README shows (key assignment, macros, mouse performance).
 // ZELKAR_SCREENSHOT_DIR names another folder; README.md says how docs/ is refreshed with it.
 #include <QDir>
 #include <QPixmap>
@@ -33,16 +33,19 @@ TEST_F(ShellTest, ScreenshotsOfTheMainWindow) {
     EXPECT_NE(chinese.toImage(), english.toImage());
 
     const struct {
+        const char* device;     // the device tab the page is on ("" for the keyboard, shown already)
         const char* tab;
         const char* tabSwitch;  // shows the page as its current one
         int index;
         const char* file;
     } pages[] = {
-        {"kb_key_Op_tab", "kb_tab_switch", 2, "/key-assignment.png"},
-        {"ms_tab", "tab_switch", 1, "/mouse-lighting.png"},
+        {"", "kb_key_Op_tab", "kb_tab_switch", 2, "/key-assignment.png"},
+        {"", "kb_macro_Op_tab", "kb_tab_switch", 1, "/keyboard-macros.png"},
+        {"ms_tab", "ms_rich_Op_tab", "ms_tab_switch", 3, "/mouse-performance.png"},
     };
     for (const auto& page : pages) {
         SCOPED_TRACE(page.tab);
+        if (*page.device) window->ui().setSelected(page.device, true, true);
         // The keyboard's full reads (at arrival and again a moment later) end by showing the tab
         // it remembers: select again until the page has stayed for a while.
         ASSERT_TRUE(spinUntil([&] {
