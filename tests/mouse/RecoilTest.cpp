@@ -56,9 +56,9 @@ std::vector<uint8_t> framedCommands(const sim::VirtualBus& bus) {
     return framed;
 }
 
-class Files : public ::testing::Test {
+class RecoilFiles : public ::testing::Test {
 protected:
-    Files() { std::filesystem::create_directories(folder); }
+    RecoilFiles() { std::filesystem::create_directories(folder); }
     TempDir dir;
     std::string folder = dir.path() + "/ms/";
     RecoilStore store{folder, shippedDefaults()};
@@ -66,7 +66,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Files, FirstStartCopiesTheDefaultsAndKeepsAWorkingCopyThatExists) {
+TEST_F(RecoilFiles, FirstStartCopiesTheDefaultsAndKeepsAWorkingCopyThatExists) {
     writeFile(folder + "name_2.cur", patternText(180, 9));
     ASSERT_TRUE(store.setUp());
     EXPECT_EQ(store.count(), 4);
@@ -83,7 +83,7 @@ TEST_F(Files, FirstStartCopiesTheDefaultsAndKeepsAWorkingCopyThatExists) {
 // Files from outside: short, long, unparseable, negative or huge counts. Steps beyond what the
 // file holds read empty, the table never takes more than the count, and writing the last step of
 // a short file makes the count cover it.
-TEST_F(Files, DamagedPatternFilesReadSafelyAndStepsWrittenIntoThemCount) {
+TEST_F(RecoilFiles, DamagedPatternFilesReadSafelyAndStepsWrittenIntoThemCount) {
     struct Case {
         const char* name;
         std::string text;
