@@ -10,13 +10,6 @@
 #include "app/MacroFeatures.h"
 #include "platform/DataFolder.h"
 
-namespace {
-
-// One empty entry per feature that owns routed controls.
-void onRecoilPatterns(const ui::Notification&, int) {}
-
-}  // namespace
-
 void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
     switch (owner) {
     case Owner::MouseMirror: return mouseFeatures().onMouseMirror(n, index);
@@ -33,7 +26,7 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
     case Owner::LightingPages: return lighting().onNotification(n, index);
     case Owner::MacroRecorder:
     case Owner::MacroEditor: return macros().onNotification(n);
-    case Owner::RecoilPatterns: return onRecoilPatterns(n, index);
+    case Owner::RecoilPatterns: return mouseFeatures().recoilPage().onNotification(n, index);
     case Owner::ProfileOperations:
         if (n.type == "itemselect") return keyboard().panels().onItemSelect(n.sender);
         keyboard().panels().onClick(n.sender);
@@ -50,6 +43,7 @@ void CMainWnd::route(Owner owner, const ui::Notification& n, int index) {
 // keyboard's arrival applies its device profile again, over what the keyboard itself holds.
 void CMainWnd::initialiseProfileData() {
     macros().start();
+    mouseFeatures().recoilPage().start();
     KeyboardFeatures& kb = keyboard();
     kb.panels().initialise();
     for (ProfileList list : {ProfileList::keyboardDevice, ProfileList::mouseDevice, ProfileList::mouseLighting,

@@ -5,10 +5,31 @@
 
 #include "app/KeyboardFeatures.h"
 #include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "app/Texts.h"
 #include "app/WindowMessages.h"
+#include "macro/MacroTransfer.h"
+#include "macro/RecoilTable.h"
+#include "platform/DataFolder.h"
+
+namespace {
+
+int imageResult(int built) {
+    switch (built) {
+    case macro::ImageBuilt: return ImageReady;
+    case macro::ImageOverflow: return ImageTooLarge;
+    case macro::ImageNoRoom: return ImageNoMemory;
+    default: return ImageNothing;
+    }
+}
+
+}  // namespace
 
 MouseFeatures::MouseFeatures(CMainWnd& window, KeyboardFeatures& keyboard, std::shared_ptr<SystemSettings> settings)
-    : window_(window), keyboard_(keyboard) {
+    : window_(window),
+      keyboard_(keyboard),
+      recoilStore_(deviceFolder(DeviceFolder::mouse), defaultsFolder()),
+      macroStore_(deviceFolder(DeviceFolder::mouse), macro::MacroListKind::mouse) {
     if (!settings) settings = makeSystemSettings();
     // The worker reports from its own thread; what the desktop refused is told on the UI thread.
     worker_ = std::make_unique<SystemSettingsWorker>(
@@ -24,17 +45,50 @@ MouseFeatures::MouseFeatures(CMainWnd& window, KeyboardFeatures& keyboard, std::
     pointer_ = std::make_unique<PointerWheelPage>(
         window.ui(), keyboard.systemSettings(), *worker_, [this] { saveMouseProfiles(); },
         [this](const std::string& key) { showMessage(key); });
+    recoilPage_ = std::make_unique<macro::RecoilPage>(
+        window.ui(), recoilStore_, window.channel(ChannelMouse),
+        [this](const std::string& key, std::optional<int> value) { showMessageWith(key, value); });
     buttonPage_->nameControls();
     performance_->nameControls();
     pointer_->nameControls();
+    recoilPage_->nameControls();
+    mouseTransfers_->setRecoilStep([this](size_t, std::vector<uint8_t>& image) { return recoilImage(image); });
+    mouseTransfers_->setMacroStep(
+        [this](size_t capacity, std::vector<uint8_t>& image) { return macroImage(capacity, image); });
 
     ProfilePanels& panels = keyboard.panels();
     panels.setApplier(ProfileList::mouseDevice, [this] { mouseTransfers_->applyDeviceProfile(); });
-    panels.setApplier(ProfileList::mouseKeys, [this] {
+    auto applyKeys = [this] {
         mouseTransfers_->applyKeyProfile();
         window_.ui().setVisible("ms_tab_function", false);
         buttonPage_->refresh();
-    });
+    };
+    panels.setApplier(ProfileList::mouseKeys, applyKeys);
+    // "ms_pro_key_reset_btn" and "ms_pro_device_reset_btn": the defaults are in the mirror and the
+    // files by now; the mouse gets them as the device-defaults writes send them.
+    panels.setResetHandler(ProfileList::mouseKeys, applyKeys);
+    panels.setResetHandler(ProfileList::mouseDevice, [this] { mouseTransfers_->applyDeviceDefaults(); });
+}
+
+// A mouse that is not connected was never read and announces no room for macros: save to device
+// then skips both images instead of refusing the save. A connected mouse gets both images checked
+// against what it announced, and the user is told how many actions must go when one is too large.
+int MouseFeatures::recoilImage(std::vector<uint8_t>& image) {
+    if (!window_.channel(ChannelMouse).isConnected()) return ImageNothing;
+    return imageResult(recoilPage_->table(&image));
+}
+
+int MouseFeatures::macroImage(size_t capacity, std::vector<uint8_t>& image) {
+    if (!window_.channel(ChannelMouse).isConnected()) return ImageNothing;
+    int surplus = 0;
+    const int built = macro::buildImageFor(macro::loadMacroList(macroStore_), capacity, &image, &surplus);
+    if (built == macro::ImageOverflow) showMessageWith("message_text_16", surplus);
+    return imageResult(built);  // the save tells of an image it could not build
+}
+
+void MouseFeatures::showMessageWith(const std::string& key, std::optional<int> value) {
+    if (value) showMessageBox(&window_, "", formatMessage(key, *value), false);
+    else showMessage(key);
 }
 
 MouseFeatures::~MouseFeatures() { buttonPage_->cancelCapture(); }

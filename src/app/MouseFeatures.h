@@ -1,6 +1,7 @@
 // The mouse's and the pad's features as the main window hosts them: their transfer sequences,
 // the mouse button page, the performance page, the pointer and wheel settings with the worker
-// that applies them to the desktop, and the window's side of what they ask for (dirty flags,
+// that applies them to the desktop, the recoil pattern page, the recoil and macro images of the
+// mouse's save to device, and the window's side of what they ask for (dirty flags,
 // profile saves, page refreshes, the progress indicator).
 #pragma once
 
@@ -8,6 +9,9 @@
 #include <memory>
 
 #include "keys/pages/MouseButtonPage.h"
+#include "macro/MacroStore.h"
+#include "macro/RecoilPatterns.h"
+#include "macro/pages/RecoilPage.h"
 #include "mirror/MouseTransfers.h"
 #include "mirror/PadTransfers.h"
 #include "perf/pages/PerformancePage.h"
@@ -28,6 +32,7 @@ public:
     MouseButtonPage& buttonPage() { return *buttonPage_; }
     PerformancePage& performancePage() { return *performance_; }
     PointerWheelPage& pointerPage() { return *pointer_; }
+    macro::RecoilPage& recoilPage() { return *recoilPage_; }
     SystemSettingsWorker& settingsWorker() { return *worker_; }
     // How the mouse and pad lighting pages are refreshed.
     void setLightingRefresh(std::function<void()> mouse, std::function<void()> pad) {
@@ -59,6 +64,10 @@ public:
     void saveMouseLightingProfile() override { saveLightingProfile(); }
 
 private:
+    void showMessageWith(const std::string& key, std::optional<int> value);
+    int recoilImage(std::vector<uint8_t>& image);
+    int macroImage(size_t capacity, std::vector<uint8_t>& image);
+
     CMainWnd& window_;
     KeyboardFeatures& keyboard_;
     std::function<void()> refreshMouseLighting_, refreshPadLighting_;
@@ -67,5 +76,8 @@ private:
     std::unique_ptr<MouseButtonPage> buttonPage_;
     std::unique_ptr<PerformancePage> performance_;
     std::unique_ptr<PointerWheelPage> pointer_;
+    macro::RecoilStore recoilStore_;
+    macro::MacroStore macroStore_;  // the mouse's macros, for the image save to device writes
+    std::unique_ptr<macro::RecoilPage> recoilPage_;
     std::unique_ptr<SystemSettingsWorker> worker_;  // last: its thread ends before the rest goes
 };

@@ -79,7 +79,8 @@ TEST_F(MouseWindow, ThePagesControlsHaveSpokenNames) {
     auto window = start();
     std::vector<std::string> names = {"ms_DPI1_slider", "ms_DPI6_slider", "ms_sensor_height_slider",
                                       "ms_report_fct_combo", "ms_DPI_edit_G", "Pallet", "ms_point_speed_slider",
-                                      "ms_gunlun_speed_edit", "ms_key_fct_edit_15", "ms_key_fct_combo_25"};
+                                      "ms_gunlun_speed_edit", "ms_key_fct_edit_15", "ms_key_fct_combo_25",
+                                      "ms_cursor_x_eidt", "ms_cursor_delay_eidt", "bullet_selected_next"};
     for (const std::string& name : names) {
         QWidget* widget = ui::widget(window->ui(), name);
         ASSERT_NE(widget, nullptr) << name;

@@ -527,13 +527,13 @@ std::vector<std::string> conversions(const std::string& text) {
     return out;
 }
 
-TEST_F(SkinFiles, OnlyTheTwoComposedMessagesHoldAnIntegerPlaceholder) {
-    // "message_text_16" and "_17" are formatted with one integer; any other text is shown as it
+TEST_F(SkinFiles, OnlyTheComposedMessagesHoldAnIntegerPlaceholder) {
+    // "message_text_16", "_17" and "message_recoil_too_large" are formatted with one integer; any other text is shown as it
     // is, and a conversion in a formatted text other than that one %d would read garbage.
     for (const auto& file : kLanguageFiles) {
         for (const auto& [key, text] : language(file).texts) {
             std::vector<std::string> conv = conversions(text);
-            if (key == "message_text_16" || key == "message_text_17")
+            if (key == "message_text_16" || key == "message_text_17" || key == "message_recoil_too_large")
                 EXPECT_EQ(conv, std::vector<std::string>{"%d"}) << file << ": " << key << " = " << text;
             else
                 EXPECT_EQ(text.find('%'), std::string::npos) << file << ": " << key << " = " << text;
