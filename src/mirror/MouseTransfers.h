@@ -37,7 +37,8 @@ public:
 };
 
 // The images save to device writes before the key table. A step fills `image` and answers one of
-// these; the recoil step gets 0 as its capacity.
+// these. The recoil table has room for kRecoilCapacity bytes; the macro table for what the mouse
+// reported in byte 6 of its information block (x 128 bytes).
 enum MouseImageResult : int {
     ImageNothing = 0,      // nothing to send (no patterns, no macros)
     ImageReady = 1,        // `image` is to be written
