@@ -48,8 +48,9 @@ void CMainWnd::deviceArrived(uint16_t kind, uint16_t subDevice) {
         if (!openChannel(ChannelKeyboard, path)) return;
         updateLightingPhaseTimer();
         setTimer(timer::ReadAllAgain, 500);
-        readKeyboardAll(false);  // the stored device profile is applied next
-        selectStoredDeviceProfile();
+        // The stored device profile is applied next, over what the keyboard answered; a keyboard
+        // that did not answer gets nothing applied (its read runs again from timer 1006).
+        if (readKeyboardAll(false)) selectStoredDeviceProfile();
         refreshKeyboardPages();
         setTimer(timer::Repaint, 100);
         ui_.setVisible("kb_tab_panel", true);

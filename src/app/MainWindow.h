@@ -194,6 +194,11 @@ private:
     void setPadLed(uint32_t message, uintptr_t index, intptr_t value);
     // MainWindowTimers.cpp
     void onTimer(int id);
+    // While this thread waits for a device (the wait pump runs events), a message or timer that
+    // would talk to a device is put off until the wait is over. True when it was put off.
+    bool deferWhileWaiting(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    bool deferTimerWhileWaiting(int id);
+    static void pumpWhileDeviceWaits();
     void armFlush();
     void updateLightingPhaseTimer();
     void flushCurrentSettings();
@@ -215,7 +220,7 @@ private:
     void initialiseProfileData();
     void startLightingEffects();
     void startProgramWatchers();
-    void readKeyboardAll(bool saveDeviceProfile = true);
+    bool readKeyboardAll(bool saveDeviceProfile = true);
     void rereadKeyboardBlock();
     void exportKeyLayout();
     void readSmallKeyboard();
@@ -244,6 +249,7 @@ private:
     std::vector<MenuItem> trayMenuItems_;
     QSystemTrayIcon* tray_ = nullptr;
     std::array<DeviceChannel, kChannelCount> channels_;
+    std::array<int, 3> flushFailures_{};               // timer 2: writes not taken in a row, per device
     std::array<std::shared_ptr<StopEvent>, worker::kSlots> stops_;
     std::array<std::thread, worker::kSlots> workers_;
     std::atomic<bool> keyboardDirty_{false}, mouseDirty_{false}, padDirty_{false};

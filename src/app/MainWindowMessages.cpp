@@ -89,6 +89,7 @@ void CMainWnd::releaseWaitingSends() {
 // ---- the message table ---------------------------------------------------------------------------
 
 intptr_t CMainWnd::dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (deferWhileWaiting(message, wParam, lParam)) return 0;
     switch (message) {
     case kActivationMessage: showPolicy(); break;
     case msg::TrayNotify: trayNotify(lParam); break;

@@ -33,6 +33,8 @@ void DeviceWatcher::run(StopEvent& stop) {
 }
 
 void DeviceWatcher::pass() {
+    // Devices a handle saw go are removed first, so that this pass's search can find them again.
+    if (slots_.anyGone()) checkPresence();
     if (slots_.anyUnfilled()) search();
     checkPresence();
 }
@@ -96,8 +98,9 @@ void DeviceWatcher::probe(const std::string& path) {
 void DeviceWatcher::checkPresence() {
     for (size_t i = 0; i < kSupportedDeviceCount; ++i) {
         DeviceSlot s = slots_.get(i);
-        if (!s.present || transport_.isPresent(s.path)) continue;
+        if (!s.present || (!s.gone && transport_.isPresent(s.path))) continue;
         s.present = false;
+        s.gone = false;
         s.path.clear();
         slots_.set(i, s);
         host_.deviceRemoved(s.device.kind, s.device.subDevice);

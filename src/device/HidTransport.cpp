@@ -174,6 +174,7 @@ int HidTransport::open(const std::string& path, bool readAccess, bool writeAcces
     uint64_t drained = 0;
     [[maybe_unused]] ssize_t n = ::read(abortFd_, &drained, sizeof drained);  // an abort of before
     lastOpenError_ = 0;
+    gone_.store(false);
     if (path.size() > kMaxPathLength) {
         lastOpenError_ = ENAMETOOLONG;
         return 0;
@@ -241,6 +242,7 @@ void HidTransport::closeLocked(std::unique_lock<std::mutex>& lock) {
     ::close(fd_);
     fd_ = -1;
     closing_ = false;
+    gone_.store(false);
     path_.clear();
     attributes_ = {};
     collection_ = {};
@@ -325,7 +327,11 @@ int HidTransport::read(uint8_t* buffer, size_t count, size_t* transferred, int t
     bool draining = false;  // after a pause: reading what gathered, without waiting
     size_t foreignDrained = 0;
     while (readable_) {
-        if (!look && !draining && waitReady(fd, POLLIN, timeoutMs, deadline) != 1) break;
+        if (!look && !draining) {
+            const int ready = waitReady(fd, POLLIN, timeoutMs, deadline);
+            if (ready < 0) gone_.store(true);
+            if (ready != 1) break;
+        }
         uint8_t* into = prependId_ ? report + 1 : report;
         const ssize_t n = isSocket_ ? ::recv(fd, into, vhid::kMaxReport, 0) : ::read(fd, into, vhid::kMaxReport);
         if (n < 0 && errno == EINTR) continue;
@@ -341,7 +347,12 @@ int HidTransport::read(uint8_t* buffer, size_t count, size_t* transferred, int t
             draining = false;
             continue;
         }
-        if (n <= 0) break;  // EIO / end of stream: the device is gone
+        if (n <= 0) {  // EIO, ENODEV, a reset connection or the end of the stream: the device is gone
+            if (n == 0 || errno == EIO || errno == ENODEV || errno == ECONNRESET || errno == EPIPE ||
+                errno == ENOTCONN)
+                gone_.store(true);
+            break;
+        }
         if (prependId_) report[0] = 0;
         const size_t length = size_t(n) + (prependId_ ? 1 : 0);
         if (!reportIdWanted(report[0], HidReportType::Input)) {  // another collection's report
@@ -380,7 +391,15 @@ int HidTransport::write(const uint8_t* buffer, size_t count, size_t* transferred
         for (;;) {
             const ssize_t n = isSocket_ ? ::send(fd, buffer, count, MSG_NOSIGNAL | MSG_DONTWAIT) : ::write(fd, buffer, count);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0 && errno == EAGAIN && waitReady(fd, POLLOUT, timeoutMs, deadline) == 1) continue;
+            if (n < 0 && errno == EAGAIN) {
+                const int ready = waitReady(fd, POLLOUT, timeoutMs, deadline);
+                if (ready == 1) continue;
+                if (ready < 0) gone_.store(true);
+                break;
+            }
+            if (n < 0 && (errno == EIO || errno == ENODEV || errno == ECONNRESET || errno == EPIPE ||
+                          errno == ENOTCONN || errno == ESHUTDOWN))
+                gone_.store(true);
             if (n == ssize_t(count)) {
                 result = 1;
                 if (transferred) *transferred = count;

@@ -14,7 +14,9 @@
 // its collection.
 //
 // Results. Every call answers 1 / true / a path on success and 0 / false / nullptr on failure,
-// time-out, abort or unplug; nothing throws. A read or write that returns has finished with the
+// time-out, abort or unplug; nothing throws. A read or write that failed because the device went
+// away (hang-up or error on the descriptor, EIO, ENODEV, the bus closing the connection) also
+// raises deviceGone(), so callers tell "gone" from "no answer yet"; the next open clears it. A read or write that returns has finished with the
 // caller's buffer: no late completion can land in it afterwards.
 //
 // Threads. One thread uses an object, except that open/close/destruction may come from another
@@ -128,6 +130,8 @@ public:
     uint16_t interfaceNumber() const { return interfaceNumber_; }
     uint16_t collectionNumber() const { return collectionNumber_; }
     bool readInProgress() const { return reading_.load(); }
+    // True once a transfer on the open handle has seen the device go (see Results above).
+    bool deviceGone() const { return gone_.load(); }
     bool writeInProgress() const { return writing_.load(); }
 
     // Per report type: a zeroed buffer of the report length and the data items of the collection.
@@ -156,6 +160,7 @@ private:
     bool closing_ = false;
     std::atomic<bool> reading_{false};
     std::atomic<bool> writing_{false};
+    std::atomic<bool> gone_{false};
     // Set by open() under mutex_, read by transfers that began after it; close() waits for those
     // transfers before it clears them.
     bool prependId_ = false;          // the interface numbers no reports: prepend byte 0 on input

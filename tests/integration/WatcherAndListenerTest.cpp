@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "device/DeviceChannel.h"
 #include "device/DeviceWatcher.h"
 #include "device/KeyboardListener.h"
 #include "integration/BusFixture.h"
@@ -91,6 +92,27 @@ TEST_F(WatcherOnBus, ArrivalsRemovalsAndOneActivation) {
     EXPECT_EQ(host.take(), (Events{"arrived 1/255", "arrived 1/0"}));
 }
 
+// Unplugged and plugged again between two passes: the path is the same and present, so only the
+// handle can tell. The channel that sees its device go has the watcher remove it and find it anew.
+TEST_F(WatcherOnBus, AQuickReplugSeenByTheChannelIsRemovedAndFoundAgain) {
+    ASSERT_TRUE(bus.plug("kb"));
+    watcher.pass();
+    host.take();
+    DeviceChannel kb{busRoots(dir.path())};
+    kb.setGoneHandler([this](const std::string& path) { slots.reportGone(path); });
+    ASSERT_EQ(kb.connect(slots.presentPath(1, 0)), 1);
+    ASSERT_TRUE(bus.unplug("kb"));
+    ASSERT_TRUE(bus.plug("kb"));
+    watcher.pass();
+    EXPECT_TRUE(host.take().empty());  // the watcher alone does not notice
+    EXPECT_NE(kb.beginTransfer(), 1);
+    EXPECT_FALSE(kb.isConnected());
+    watcher.pass();
+    EXPECT_EQ(host.take(), (Events{"removed 1/0", "removed 1/255", "arrived 1/255", "arrived 1/0"}));
+    ASSERT_EQ(kb.connect(slots.presentPath(1, 0)), 1);
+    EXPECT_EQ(kb.beginTransfer(), 1);
+}
+
 TEST_F(WatcherOnBus, AFailedSearchIsTriedAgain) {
     // A hidraw class folder that cannot be read makes enumeration fail on every pass.
     TempDir sys;
@@ -163,6 +185,28 @@ TEST_F(ListenerOnBus, FollowsTheKeyboardAwayAndBack) {
     ASSERT_TRUE(bus.unplug("kb"));
     ASSERT_TRUE(waitListening(false, 2s));
     ASSERT_TRUE(bus.plug("kb"));
+    ASSERT_TRUE(waitListening(true, 3s));
+    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(bus.notify("kb", 0x0402));
+    ASSERT_TRUE(host.waitFor(1, 2s));
+    EXPECT_EQ(host.take(), Events{"readall"});
+}
+
+// A replug quicker than the listener's look: its dead handle is reported, not read in a loop.
+TEST_F(ListenerOnBus, AQuickReplugIsReportedAndListenedToAgain) {
+    listener.setSlotList(&slots);
+    ASSERT_TRUE(bus.plug("kb"));
+    watcher.pass();
+    host.take();
+    start();
+    ASSERT_TRUE(waitListening(true, 3s));
+    ASSERT_TRUE(bus.unplug("kb"));
+    ASSERT_TRUE(bus.plug("kb"));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_LE(listener.connections(), 3u);  // no tight loop of connections
+    EXPECT_TRUE(slots.anyGone());
+    watcher.pass();
+    EXPECT_EQ(host.take(), (Events{"removed 1/0", "removed 1/255", "arrived 1/255", "arrived 1/0"}));
     ASSERT_TRUE(waitListening(true, 3s));
     std::this_thread::sleep_for(50ms);
     ASSERT_TRUE(bus.notify("kb", 0x0402));
