@@ -88,7 +88,7 @@ TEST(IniFile, ValuesAreCutToTheBuffer) {
     }
 }
 
-TEST(IniFile, ReadsIntegersAsTheOriginalConvertedThem) {
+TEST(IniFile, ReadsIntegersAsPrivateProfileFunctionsConvertThem) {
     struct Case { std::string value; int expected; } cases[] = {
         {"12", 12}, {"-5", -5}, {"+7", 7}, {"12abc", 12}, {"abc", 0}, {"", -1}, {" 42 ", 42},
         {"\"8\"", 8}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
