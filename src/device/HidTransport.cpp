@@ -386,26 +386,28 @@ int HidTransport::write(const uint8_t* buffer, size_t count, size_t* transferred
     int result = 0;
     // The kernel takes the report id in byte 0 (0 when reports are not numbered).
     if (writable_ && reportIdWanted(buffer[0], HidReportType::Output)) {
-        // The report goes at once when there is room; only a full queue makes us wait for it.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-        for (;;) {
-            const ssize_t n = isSocket_ ? ::send(fd, buffer, count, MSG_NOSIGNAL | MSG_DONTWAIT) : ::write(fd, buffer, count);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 && errno == EAGAIN) {
-                const int ready = waitReady(fd, POLLOUT, timeoutMs, deadline);
-                if (ready == 1) continue;
-                if (ready < 0) gone_.store(true);
-                break;
-            }
-            if (n < 0 && (errno == EIO || errno == ENODEV || errno == ECONNRESET || errno == EPIPE ||
-                          errno == ENOTCONN || errno == ESHUTDOWN))
-                gone_.store(true);
-            if (n == ssize_t(count)) {
-                result = 1;
-                if (transferred) *transferred = count;
-            }
-            break;
+        // A bus socket takes the report at once when it has room. A hidraw write may block inside
+        // the USB driver whatever O_NONBLOCK says, so it always goes through the writer thread;
+        // so does a socket report that must wait for room. Either way the caller waits no longer
+        // than its time limit (see WriterThread.h).
+        int error = 0;
+        ssize_t n = -1;
+        if (isSocket_ && !writer_.held()) {
+            do n = ::send(fd, buffer, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+            while (n < 0 && errno == EINTR);
+            error = n < 0 ? errno : 0;
         }
+        if (n == ssize_t(count)) {
+            result = 1;
+        } else if (!isSocket_ || error == EAGAIN) {
+            result = writer_.write(fd, isSocket_, buffer, count, timeoutMs == kHidInfinite ? 24 * 3600 * 1000 : timeoutMs,
+                                   abortFd_, &error);
+            if (result < 0) result = 0;  // still held: not written as far as the caller knows
+        }
+        if (result != 1 && (error == EIO || error == ENODEV || error == ECONNRESET || error == EPIPE ||
+                            error == ENOTCONN || error == ESHUTDOWN))
+            gone_.store(true);
+        if (result == 1 && transferred) *transferred = count;
     }
     endIo(writing_);
     return result;

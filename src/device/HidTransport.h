@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "device/hid/HidReportDescriptor.h"
+#include "device/hid/WriterThread.h"
 
 // Where the transport looks for interfaces. The defaults are the system's; tests point them at a
 // fixture tree and a private bus directory.
@@ -112,7 +113,9 @@ public:
     // reader, so a pause must stay well below 64 reports' worth of traffic.
     // Set by the reading thread before it reads; 0 (the default) reads each report as it comes.
     void setForeignReportPause(int milliseconds) { foreignPauseMs_ = std::max(0, milliseconds); }
-    // Writes one output report (byte 0 the report id). 1 on success, 0 otherwise.
+    // Writes one output report (byte 0 the report id). 1 on success, 0 otherwise. A write the
+    // device does not take within the time limit goes on in the background, and writes fail at
+    // once until it has ended (a device whose driver holds a write gets nothing queued behind it).
     int write(const uint8_t* buffer, size_t count, size_t* transferred, int timeoutMs);
 
     // True when the path can still be opened (the device is there).
@@ -133,6 +136,8 @@ public:
     // True once a transfer on the open handle has seen the device go (see Results above).
     bool deviceGone() const { return gone_.load(); }
     bool writeInProgress() const { return writing_.load(); }
+    // True while a write the device did not take in time is still held (see write()).
+    bool writeHeld() const { return writer_.held(); }
 
     // Per report type: a zeroed buffer of the report length and the data items of the collection.
     std::vector<uint8_t>& reportBuffer(HidReportType t) { return buffers_[int(t)]; }
@@ -169,6 +174,8 @@ private:
     bool writable_ = false;
     int lastOpenError_ = 0;
     int foreignPauseMs_ = 0;
+
+    WriterThread writer_;             // runs writes that may block (see write())
 
     std::string path_;
     HidAttributes attributes_;

@@ -150,6 +150,35 @@ TEST_F(ChannelOnBus, FramesOnlyWhileStreamingAndNotToASilentKeyboard) {
     EXPECT_EQ(kb.streamFrame(frame.data(), 396), -102);
 }
 
+// A device that takes no more reports (the bus stops reading, as a driver that holds a write): a
+// write ends at its time limit, the next fail at once while the held one waits, the device is not
+// taken for gone, and once it reads again everything works.
+TEST_F(ChannelOnBus, AWriteTheDeviceHoldsEndsWithinItsLimit) {
+    ASSERT_TRUE(bus.stallReads("kb", true));
+    CommandReport r {};
+    r.reportId = kCommandReportId;
+    r.command = CmdBeginTransfer;
+    sealCommandReport(r);
+    HidTransport& t = kb.transport();
+    int written = 0;
+    while (written < 100000 && t.write(r.bytes(), 64, nullptr, 50) == 1) ++written;
+    ASSERT_LT(written, 100000);  // the socket filled up and a write gave up
+    EXPECT_GT(written, 0);
+    EXPECT_EQ(t.write(r.bytes(), 64, nullptr, 50), 0);  // held: fails at once, nothing queued
+    EXPECT_FALSE(t.deviceGone());
+    EXPECT_EQ(kb.beginTransfer(), ResultWriteFailed);
+    EXPECT_TRUE(kb.isConnected());
+
+    ASSERT_TRUE(bus.clearFaults("kb"));
+    const auto until = Clock::now() + std::chrono::seconds(5);
+    while (t.writeHeld() && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(t.writeHeld());
+    EXPECT_EQ(kb.beginTransfer(), 1);
+    uint8_t info[33] = {};
+    EXPECT_EQ(kb.readDeviceInfo(info), 1);
+    EXPECT_EQ(info[5], 126);
+}
+
 TEST_F(ChannelOnBus, ResetGoesOutBareAndOnce) {
     EXPECT_EQ(kb.resetDevice(), 1);
     auto out = sent();
