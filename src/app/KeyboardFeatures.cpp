@@ -54,6 +54,9 @@ void KeyboardFeatures::applyKeyProfile() {
 }
 
 void KeyboardFeatures::showMessage(const std::string& key) { window_.showMessage(key); }
+void KeyboardFeatures::showNoticeLater(const std::string& key) {
+    window_.runOnUiThread([window = &window_, key] { window->showMessage(key); });
+}
 void KeyboardFeatures::saveDeviceProfile() { store_->saveSelected(ProfileList::keyboardDevice); }
 void KeyboardFeatures::saveKeyProfile() { store_->saveSelected(ProfileList::keyboardKeys); }
 

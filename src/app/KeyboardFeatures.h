@@ -29,6 +29,7 @@ public:
 
     // KeyboardSequenceHost
     void showMessage(const std::string& key) override;
+    void showNoticeLater(const std::string& key) override;
     void saveDeviceProfile() override;
     void saveKeyProfile() override;
     void showSettingsTab(bool lighting) override;

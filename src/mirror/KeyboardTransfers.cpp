@@ -142,7 +142,7 @@ bool KeyboardTransfers::readFailed(const char* unit) {
     debugLog(std::string(unit) + ": the read did not complete; the mirror and the profile files are left as they were");
     if (!toldNoAnswer_) {
         toldNoAnswer_ = true;
-        host_.showMessage("kb_no_answer_text");
+        host_.showNoticeLater("kb_no_answer_text");
     }
     return false;
 }
@@ -216,13 +216,13 @@ bool KeyboardTransfers::rereadBlock0() {
 bool KeyboardTransfers::exportKeyLayout(const std::string& folder) {
     auto table = mirror_.defaultKeyTable;
     if (channels_.keyboard.readDefaultKeyTable(table.data()) != ResultOk) {
-        host_.showMessage("kb_export_failed_text");
+        host_.showNoticeLater("kb_export_failed_text");
         return false;
     }
     mirror_.defaultKeyTable = table;
     rebuildPositionMaps(mirror_);
     if (!writeProfileFile(folder + "kbkeydefault.pro", table.data(), table.size(), ProfileTagKeyboard)) {
-        host_.showMessage("kb_export_failed_text");
+        host_.showNoticeLater("kb_export_failed_text");
         return false;
     }
     return true;
@@ -314,7 +314,7 @@ bool KeyboardTransfers::saveToDevice() {
         }
     }
     host_.hideProgressLater();
-    if (proceed && !ok) host_.showMessage("kb_save_failed_text");
+    if (proceed && !ok) host_.showNoticeLater("kb_save_failed_text");
     return proceed && ok;
 }
 

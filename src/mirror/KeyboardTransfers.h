@@ -19,6 +19,9 @@ class KeyboardSequenceHost {
 public:
     virtual ~KeyboardSequenceHost() = default;
     virtual void showMessage(const std::string& key) = 0;      // a message box with a language key
+    // A notice that a device failed: shown once the sequence is over, so that neither the
+    // sequence nor a worker waiting for it waits for the user to close the box.
+    virtual void showNoticeLater(const std::string& key) { showMessage(key); }
     virtual void saveDeviceProfile() = 0;                      // the selected keyboard device file
     virtual void saveKeyProfile() = 0;                         // the selected keyboard key file
     virtual void showSettingsTab(bool lighting) = 0;           // from record byte 24
