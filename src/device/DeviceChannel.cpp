@@ -126,18 +126,34 @@ void DeviceChannel::noteGone() {
 }
 
 // Writes the request within the write time limit, in slices with the pump in between.
-// 1 written, ResultWriteFailed otherwise.
+// 1 written, ResultWriteFailed otherwise. A write the device holds (see HidTransport::write) is
+// waited for up to the limit: ours counts when it goes out; another's, left by an earlier request,
+// must end before ours is tried.
 int DeviceChannel::writeRequest(const CommandReport& request) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
     const bool pumped = g_waitPump.load() != nullptr;
+    bool oursHeld = false;
     for (;;) {
         const int left = remainingMs(deadline);
         const int slice = pumped ? std::min(left, kWaitSliceMs) : left;
-        if (transport_.write(request.bytes(), kCommandReportSize, nullptr, slice) == 1) return 1;
-        if (transport_.deviceGone()) noteGone();
+        if (oursHeld) {
+            const int finished = transport_.finishHeldWrite(slice);
+            if (finished == 1) return 1;
+            if (finished == 0) break;
+        } else if (transport_.writeHeld()) {
+            transport_.finishHeldWrite(slice);  // an earlier request's write: ours comes after it
+        } else if (transport_.write(request.bytes(), kCommandReportSize, nullptr, slice) == 1) {
+            return 1;
+        } else if (transport_.writeHeld()) {
+            oursHeld = true;
+        } else {
+            break;
+        }
         if (!connected_.load() || remainingMs(deadline) == 0) return ResultWriteFailed;
         pumpWhileWaiting();
     }
+    if (transport_.deviceGone()) noteGone();
+    return ResultWriteFailed;
 }
 
 // Reads until the answer to request comes or the read time limit passes; what else comes is

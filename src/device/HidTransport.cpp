@@ -413,6 +413,15 @@ int HidTransport::write(const uint8_t* buffer, size_t count, size_t* transferred
     return result;
 }
 
+int HidTransport::finishHeldWrite(int timeoutMs) {
+    int error = 0;
+    const int result = writer_.finish(timeoutMs, &error);
+    if (result == 0 && (error == EIO || error == ENODEV || error == ECONNRESET || error == EPIPE ||
+                        error == ENOTCONN || error == ESHUTDOWN))
+        gone_.store(true);
+    return result;
+}
+
 bool HidTransport::unpackInput(const uint8_t* report, size_t length, HidReportType type) {
     if (collection_.reportLength[int(type)] == 0) return false;
     return ::unpackInput(report, length, type, items_[int(type)], collection_);

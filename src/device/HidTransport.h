@@ -138,6 +138,9 @@ public:
     bool writeInProgress() const { return writing_.load(); }
     // True while a write the device did not take in time is still held (see write()).
     bool writeHeld() const { return writer_.held(); }
+    // Waits up to timeoutMs for a held write to end: 1 it went out, 0 it failed (deviceGone()
+    // tells whether the device went), -1 still held. 1 at once when nothing is held.
+    int finishHeldWrite(int timeoutMs);
 
     // Per report type: a zeroed buffer of the report length and the data items of the collection.
     std::vector<uint8_t>& reportBuffer(HidReportType t) { return buffers_[int(t)]; }

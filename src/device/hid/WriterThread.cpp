@@ -148,3 +148,14 @@ int WriterThread::write(int fd, bool socket, const uint8_t* data, size_t count, 
     s.abandoned = true;
     return -1;
 }
+
+int WriterThread::finish(int timeoutMs, int* error) {
+    *error = 0;
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    const uint64_t last = s.job;
+    if (!s.changed.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)), [&] { return s.done >= last; }))
+        return -1;
+    *error = s.error;
+    return s.result;
+}

@@ -29,6 +29,9 @@ public:
     int write(int fd, bool socket, const uint8_t* data, size_t count, int timeoutMs, int abortFd, int* error);
     // True while a write the caller gave up on is still in progress.
     bool held() const;
+    // Waits up to timeoutMs for the last write to end: its result (1 or 0, *error as above), or
+    // -1 while it is still held.
+    int finish(int timeoutMs, int* error);
 
     struct State;
 
