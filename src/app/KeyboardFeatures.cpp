@@ -54,8 +54,14 @@ void KeyboardFeatures::applyKeyProfile() {
 }
 
 void KeyboardFeatures::showMessage(const std::string& key) { window_.showMessage(key); }
+// A keyboard that keeps failing while nobody is at the desk would otherwise stack one box on
+// another: a notice already on screen is not opened again.
 void KeyboardFeatures::showNoticeLater(const std::string& key) {
-    window_.runOnUiThread([window = &window_, key] { window->showMessage(key); });
+    window_.runOnUiThread([this, key] {
+        if (!noticesShown_.insert(key).second) return;
+        window_.showMessage(key);
+        noticesShown_.erase(key);
+    });
 }
 void KeyboardFeatures::saveDeviceProfile() { store_->saveSelected(ProfileList::keyboardDevice); }
 void KeyboardFeatures::saveKeyProfile() { store_->saveSelected(ProfileList::keyboardKeys); }

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cstring>
 
+#include "app/KeyboardFeatures.h"
 #include "app/LightingFeatures.h"
 #include "app/MainWindow.h"
 #include "platform/DebugLog.h"
@@ -204,7 +205,7 @@ void CMainWnd::flushCurrentSettings() {
     bool gaveUp = flushRecord(keyboardDirty_, flushFailures_[0], channels_[ChannelKeyboard], keyboard_.record);
     gaveUp |= flushRecord(mouseDirty_, flushFailures_[1], channels_[ChannelMouse], mouse_.record);
     gaveUp |= flushRecord(padDirty_, flushFailures_[2], channels_[ChannelPad], pad_.record);
-    if (gaveUp) runOnUiThread([this] { showMessage("kb_settings_write_failed_text"); });
+    if (gaveUp) keyboard().showNoticeLater("kb_settings_write_failed_text");
 }
 
 // Timer 8: the keyboard's A/B option, one byte of the current profile's settings block.
