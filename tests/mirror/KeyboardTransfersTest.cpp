@@ -295,6 +295,25 @@ TEST_F(KeyboardFamily, AKeyboardThatStopsAnsweringMidReadKeepsTheMirror) {
     EXPECT_EQ(mirror->record[1], 9);
 }
 
+TEST_F(KeyboardFamily, AUnitReadThatFailsKeepsTheMirrorAndClosesTheTransfer) {
+    readFamily();
+    const auto before = std::make_unique<KeyboardMirror>(*mirror);
+    ASSERT_TRUE(bus.failCommand("small", CmdReadKeyTable, 0xFF));
+    EXPECT_FALSE(transfers.readSmall());
+    EXPECT_EQ(host.calls, Calls{"box kb_no_answer_text"});  // no profile file saved
+    EXPECT_EQ(0, std::memcmp(before.get(), mirror.get(), sizeof(KeyboardMirror)));
+    EXPECT_EQ(commands("small").back(), 2);
+}
+
+TEST_F(KeyboardFamily, ASaveTheKeyboardRefusesSaysSoAndLeavesTheFiles) {
+    readFamily();
+    ASSERT_TRUE(bus.failCommand("kb", CmdWriteKeyTable, 0xFF, 2));
+    EXPECT_FALSE(transfers.saveToDevice());
+    EXPECT_EQ(host.calls, (Calls{"progress", "progress off", "box kb_save_failed_text"}));
+    EXPECT_EQ(commands("kb").back(), 2);
+    EXPECT_TRUE(kb.streamingEnabled.load());
+}
+
 TEST_F(KeyboardFamily, LateAnswersAreNotTakenForTheNextRequest) {
     readFamily();
     std::vector<uint8_t> keys, block;
