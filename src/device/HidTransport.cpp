@@ -262,6 +262,13 @@ bool HidTransport::isPresent(const std::string& path) {
     return false;
 }
 
+std::string HidTransport::nodeIdentity(const std::string& path) const {
+    const std::string node = nodeOfPath(path);
+    if (startsWith(node, kHidrawScheme)) return hidrawNodeIdentity(roots_, node.substr(sizeof kHidrawScheme - 1));
+    if (startsWith(node, kVhidScheme)) return vhidNodeIdentity(node.substr(sizeof kVhidScheme - 1));
+    return {};
+}
+
 // ---- transfers ----------------------------------------------------------------------------------
 
 bool HidTransport::beginIo(std::atomic<bool>& flag, int* fd) {

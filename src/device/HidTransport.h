@@ -120,6 +120,9 @@ public:
 
     // True when the path can still be opened (the device is there).
     bool isPresent(const std::string& path);
+    // What tells the device at path from one plugged in later at the same path ("" when absent):
+    // a device unplugged and plugged again between two looks keeps its path, not its identity.
+    std::string nodeIdentity(const std::string& path) const;
 
     // Identity and capabilities of the open interface (zero when closed).
     const std::string& path() const { return path_; }

@@ -39,6 +39,7 @@ struct DeviceSlot {
     bool present = false;
     bool gone = false;       // a handle on it saw the device go: the watcher removes it next
     std::string path;
+    std::string identity;    // HidTransport::nodeIdentity at arrival
 
     bool filled() const { return present || !path.empty(); }
 };

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <ostream>
 
 #include "integration/BusFixture.h"
 #include "mirror/KeyboardTransfers.h"
@@ -235,6 +236,8 @@ struct ReadFault {
     unsigned after;    // Unplug: requests that go through first
     uint8_t command;   // Status: the command refused
 };
+
+void PrintTo(const ReadFault& f, std::ostream* out) { *out << f.name; }
 
 class KeyboardReadFaults : public KeyboardFamily, public ::testing::WithParamInterface<ReadFault> {};
 
