@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -250,6 +251,7 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     std::array<DeviceChannel, kChannelCount> channels_;
     std::array<int, 3> flushFailures_{};               // timer 2: writes not taken in a row, per device
+    std::chrono::steady_clock::time_point streamStoppedAt_{};  // the keyboard's removal stopped timer 9 then
     std::array<std::shared_ptr<StopEvent>, worker::kSlots> stops_;
     std::array<std::thread, worker::kSlots> workers_;
     std::atomic<bool> keyboardDirty_{false}, mouseDirty_{false}, padDirty_{false};

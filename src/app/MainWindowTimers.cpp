@@ -152,6 +152,7 @@ void CMainWnd::onTimer(int id) {
             }
         } else {
             killTimer(id);
+            streamStoppedAt_ = std::chrono::steady_clock::now();  // an arrival soon resumes it
         }
         break;
     case timer::RereadBlock:
