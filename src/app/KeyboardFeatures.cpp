@@ -58,6 +58,8 @@ void KeyboardFeatures::showMessage(const std::string& key) { window_.showMessage
 // another: a notice already on screen is not opened again.
 void KeyboardFeatures::showNoticeLater(const std::string& key) {
     window_.runOnUiThread([this, key] {
+        // A box opened inside a wait for a device would hold that exchange until it is closed.
+        if (DeviceChannel::waitingOnThisThread()) return showNoticeLater(key);
         if (!noticesShown_.insert(key).second) return;
         window_.showMessage(key);
         noticesShown_.erase(key);

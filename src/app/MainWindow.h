@@ -196,7 +196,7 @@ private:
     // MainWindowTimers.cpp
     void onTimer(int id);
     // While this thread waits for a device (the wait pump runs events), a message or timer that
-    // would talk to a device is put off until the wait is over. True when it was put off.
+    // could talk to a device or open a box is put off until the wait is over. True when it was.
     bool deferWhileWaiting(uint32_t message, uintptr_t wParam, intptr_t lParam);
     bool deferTimerWhileWaiting(int id);
     static void pumpWhileDeviceWaits();

@@ -100,24 +100,20 @@ bool CMainWnd::deferTimerWhileWaiting(int id) {
     }
 }
 
+// Only messages that cannot open a box or talk to a device run inside a wait; the others are
+// queued again behind what is pending (a sender waiting for one is released now).
 bool CMainWnd::deferWhileWaiting(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!DeviceChannel::waitingOnThisThread()) return false;
     switch (message) {
-    case msg::ReadMouse:
-    case msg::RereadMouseBlock:
-    case msg::ReadPad:
-    case msg::RereadPadBlock:
-    case msg::ReadKeyboard:
-    case msg::RereadKeyboardBlock:
-    case msg::ExportKeyLayout:
-    case msg::DeviceArrived:
-    case msg::DeviceRemoved:
-        // Queued again behind what is pending; a sender waiting for it is released now.
+    case msg::ShowProgress:
+    case msg::HideProgress:
+    case msg::PadLedColour:
+    case msg::PadLedAlpha: return false;
+    default:
         runOnUiThread([this, message, wParam, lParam] {
             if (!closing_.load()) dispatch(message, wParam, lParam);
         });
         return true;
-    default: return false;
     }
 }
 
