@@ -22,6 +22,7 @@
 #include <QWidget>
 #include <array>
 #include <chrono>
+#include <deque>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -172,6 +173,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void customEvent(QEvent* event) override;
+    Q_INVOKABLE void runPendingCalls();  // one call of runOnUiThread, on the UI thread
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -268,6 +270,8 @@ private:
     std::shared_ptr<WindowLink> link_;
     std::shared_ptr<KeyboardListener> listener_;
     std::mutex sendMutex_;
+    std::mutex callsMutex_;                             // guards pendingCalls_ (runOnUiThread)
+    std::deque<std::function<void()>> pendingCalls_;
     std::condition_variable sendDone_;
     std::atomic<bool> closing_{false};   // Shutdown has begun: sends return 0 at once
     bool shutDown_ = false;
