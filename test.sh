@@ -23,6 +23,8 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # Qt itself is not built with ThreadSanitizer; tests/tsan.supp names only Qt's own libraries.
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
+# The end-to-end tests fail here, rather than skip, when the program or the emulator is missing.
+export ZELKAR_REQUIRE_PROGRAMS=1
 # Tests never touch the user's runtime folder or a running emulator.
 export XDG_RUNTIME_DIR="$(mktemp -d /tmp/zelkar-test-runtime.XXXXXX)"
 xvfb_pid=""

@@ -18,7 +18,7 @@ struct NullHost : DeviceWatcherHost {
 void BM_WatcherPass64(benchmark::State& state) {
     testsupport::SysfsFixture sysfs;
     for (unsigned i = 0; i < 60; ++i)
-        sysfs.addNode(i, 0x046D, uint16_t(0xC000 + i), 0, testsupport::vendorCommandDescriptor());
+        sysfs.addNode(i, 0xF00D, uint16_t(0xC000 + i), 0, testsupport::vendorCommandDescriptor());
     testsupport::TempDir busDir;
     sim::VirtualBus bus(busDir.path(), sim::BusOptions{"", false});
     if (!bus.running() || !bus.plug("kb")) return state.SkipWithError("no bus");

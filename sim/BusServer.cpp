@@ -239,7 +239,10 @@ void VirtualBus::loop() {
             for (size_t i = 0; i < slot->ifaces.size(); ++i) {
                 fds.push_back({slot->ifaces[i].listenFd, POLLIN, 0});
                 sources.push_back({slot.get(), i, slot->ifaces[i].listenFd, true});
+                // A stalled device reads nothing: its clients' reports wait in their sockets until
+                // the sockets are full and writes block, as a device whose driver holds them.
                 for (int fd : slot->ifaces[i].clients) {
+                    if (slot->stalled.load()) continue;
                     fds.push_back({fd, POLLIN, 0});
                     sources.push_back({slot.get(), i, fd, false});
                 }

@@ -31,6 +31,7 @@ struct VirtualBus::Slot {
     uint64_t generation = 0;         // bumped at every unplug; late answers of older ones are void
 
     std::atomic<size_t> clients{0};  // connected clients, for tests
+    std::atomic<bool> stalled{false};  // the bus reads nothing from the device's clients
 
     bool published() const { return !ifaces.empty(); }
     size_t interfaceIndex(unsigned number) const {

@@ -15,7 +15,7 @@ constexpr const char* kHelp =
     "ok commands: plug DEV | unplug DEV | notify DEV USAGE | peek DEV AREA OFFSET LENGTH | "
     "poke DEV AREA OFFSET HEX | frame DEV | fault DEV KIND [ARG...] | devices | help | quit; "
     "DEV: kb small companion mouse pad; AREA: info defaultkeys settings keys macro recoil frame; "
-    "KIND: drop N, delay N MS, status CMD STATUS [NTH], unplug-after N, wrong-id N, short N, clear";
+    "KIND: drop N, delay N MS, status CMD STATUS [NTH], unplug-after N, wrong-id N, short N, stall, clear";
 
 std::vector<std::string> split(const std::string& line) {
     std::istringstream in(line);
@@ -164,6 +164,9 @@ std::string ControlConsole::execute(const std::string& line, bool* quit) {
     if (kind == "clear") {
         if (argc != 0) return usage("clear");
         bus_.clearFaults(dev);
+    } else if (kind == "stall") {
+        if (argc != 0) return usage("stall");
+        bus_.stallReads(dev, true);
     } else if (kind == "drop" || kind == "unplug-after" || kind == "wrong-id" || kind == "short") {
         if (argc != 1) return usage((kind + " N").c_str());
         if (!args.number(3, kMaxCount, &a)) return error(args.problem);
@@ -182,7 +185,7 @@ std::string ControlConsole::execute(const std::string& line, bool* quit) {
         bus_.failCommand(dev, uint8_t(a), uint8_t(b), unsigned(c));
     } else {
         return error("unknown fault kind '" + kind +
-                     "' (drop, delay, status, unplug-after, wrong-id, short, clear)");
+                     "' (drop, delay, status, unplug-after, wrong-id, short, stall, clear)");
     }
     return "ok fault " + kind + " on " + dev;
 }

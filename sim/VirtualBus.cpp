@@ -223,7 +223,16 @@ bool VirtualBus::delayAnswers(const std::string& dev, unsigned answers, unsigned
     ZELKAR_WITH_FAULTS(delay(answers, ms));
 }
 bool VirtualBus::clearFaults(const std::string& dev) {
+    stallReads(dev, false);
     ZELKAR_WITH_FAULTS(clear());
+}
+
+bool VirtualBus::stallReads(const std::string& dev, bool stalled) {
+    Slot* slot = find(dev, nullptr);
+    if (!slot) return false;
+    slot->stalled.store(stalled);
+    wake();  // the loop polls its sockets anew
+    return true;
 }
 
 #undef ZELKAR_WITH_FAULTS

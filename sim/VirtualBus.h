@@ -82,6 +82,8 @@ public:
     bool failCommand(const std::string& dev, uint8_t command, uint8_t status, unsigned nth = 0);
     bool garbleAnswers(const std::string& dev, unsigned answers, Garble kind);
     bool delayAnswers(const std::string& dev, unsigned answers, unsigned ms);
+    // Stops (or resumes) reading what the device's clients write; clearFaults resumes it too.
+    bool stallReads(const std::string& dev, bool stalled);
     bool clearFaults(const std::string& dev);
 
     // Wire records (kept when BusOptions::keepWireRecords).

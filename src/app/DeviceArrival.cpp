@@ -1,6 +1,8 @@
 // The main window's side of device arrival and removal (messages 0x0C12 and 0x0C13, sent by the
 // device watcher, which waits for them). Only the keyboard family (kind 1) is handled. The window
 // never closes because a device went away.
+#include <chrono>
+
 #include "app/AppLog.h"
 #include "app/MainWindow.h"
 #include "platform/DebugLog.h"
@@ -19,6 +21,8 @@ constexpr UnitControls kUnits[] = {
     {kSubCompanionKeyboard, ChannelCompanionKeyboard, "小键盘22222222222222222222",
      {"companionkb_deng_key", "companionkb_key"}},
 };
+
+constexpr auto kStreamResumeWindow = std::chrono::seconds(2);
 
 const UnitControls* unitFor(uint16_t subDevice) {
     for (const UnitControls& unit : kUnits)
@@ -48,8 +52,14 @@ void CMainWnd::deviceArrived(uint16_t kind, uint16_t subDevice) {
         if (!openChannel(ChannelKeyboard, path)) return;
         updateLightingPhaseTimer();
         setTimer(timer::ReadAllAgain, 500);
-        readKeyboardAll(false);  // the stored device profile is applied next
-        selectStoredDeviceProfile();
+        // The stored device profile is applied next, over what the keyboard answered; a keyboard
+        // that did not answer gets nothing applied (its read runs again from timer 1006).
+        const bool read = readKeyboardAll(false);
+        if (read) selectStoredDeviceProfile();
+        // Back within moments of a removal that stopped the frame stream (a replug, a hub reset,
+        // a resume): the stream goes on at once instead of after timer 1006.
+        if (read && std::chrono::steady_clock::now() - streamStoppedAt_ < kStreamResumeWindow)
+            setTimer(timer::LightingFrame, 50);
         refreshKeyboardPages();
         setTimer(timer::Repaint, 100);
         ui_.setVisible("kb_tab_panel", true);
@@ -77,6 +87,7 @@ void CMainWnd::deviceRemoved(uint16_t kind, uint16_t subDevice) {
         channels_[ChannelKeyboard].disconnect();
         // Nothing left to re-read or stream to.
         killTimer(timer::ReadAllAgain);
+        if (isTimerActive(timer::LightingFrame)) streamStoppedAt_ = std::chrono::steady_clock::now();
         killTimer(timer::LightingFrame);
         updateLightingPhaseTimer();
         ui_.setVisible("kb_tab_panel", false);

@@ -83,9 +83,9 @@ void CMainWnd::hookMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) 
 
 // Keyboard transfers: read-all (arrival, timer 1006, message 0x0B01), the re-read of block 0
 // (timer 10, message 0x0B02), the key layout export (0x0B03), the two add-on units.
-void CMainWnd::readKeyboardAll(bool saveDeviceProfile) { keyboard().transfers().readAll(saveDeviceProfile); }
+bool CMainWnd::readKeyboardAll(bool saveDeviceProfile) { return keyboard().transfers().readAll(saveDeviceProfile); }
 void CMainWnd::rereadKeyboardBlock() { keyboard().transfers().rereadBlock0(); }
-void CMainWnd::exportKeyLayout() { keyboard().transfers().exportKeyLayout(programFolder()); }
+void CMainWnd::exportKeyLayout() { keyboard().transfers().exportKeyLayout(dataFolder()); }
 void CMainWnd::readSmallKeyboard() { keyboard().transfers().readSmall(); }
 void CMainWnd::readCompanionKeyboard() { keyboard().transfers().readCompanion(); }
 // "select" of PROFILEDEVICESELECT in kbProfile.ini into "kb_device_profile_combo".

@@ -64,6 +64,17 @@ void KeyboardFeatures::applyKeyProfile() {
 }
 
 void KeyboardFeatures::showMessage(const std::string& key) { window_.showMessage(key); }
+// A keyboard that keeps failing while nobody is at the desk would otherwise stack one box on
+// another: a notice already on screen is not opened again.
+void KeyboardFeatures::showNoticeLater(const std::string& key) {
+    window_.runOnUiThread([this, key] {
+        // A box opened inside a wait for a device would hold that exchange until it is closed.
+        if (DeviceChannel::waitingOnThisThread()) return showNoticeLater(key);
+        if (!noticesShown_.insert(key).second) return;
+        window_.showMessage(key);
+        noticesShown_.erase(key);
+    });
+}
 void KeyboardFeatures::saveDeviceProfile() { store_->saveSelected(ProfileList::keyboardDevice); }
 void KeyboardFeatures::saveKeyProfile() { store_->saveSelected(ProfileList::keyboardKeys); }
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "keys/pages/KeyboardKeyPage.h"
 #include "mirror/KeyboardTransfers.h"
@@ -34,6 +35,7 @@ public:
 
     // KeyboardSequenceHost
     void showMessage(const std::string& key) override;
+    void showNoticeLater(const std::string& key) override;
     void saveDeviceProfile() override;
     void saveKeyProfile() override;
     void showSettingsTab(bool lighting) override;
@@ -53,6 +55,7 @@ private:
     std::unique_ptr<ProfileStore> store_;
     std::unique_ptr<ProfilePanels> panels_;
     std::unique_ptr<KeyboardTransfers> transfers_;
+    std::set<std::string> noticesShown_;  // device notices on screen now: not opened twice
     std::unique_ptr<InputCapture> capture_;
     std::unique_ptr<KeyboardKeyPage> keyPage_;
     std::unique_ptr<ProgramSwitching> switching_;

@@ -21,6 +21,8 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <chrono>
+#include <deque>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -176,6 +178,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void customEvent(QEvent* event) override;
+    Q_INVOKABLE void runPendingCalls();  // one call of runOnUiThread, on the UI thread
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -199,6 +202,11 @@ private:
     void setPadLed(uint32_t message, uintptr_t index, intptr_t value);
     // MainWindowTimers.cpp
     void onTimer(int id);
+    // While this thread waits for a device (the wait pump runs events), a message or timer that
+    // could talk to a device or open a box is put off until the wait is over. True when it was.
+    bool deferWhileWaiting(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    bool deferTimerWhileWaiting(int id);
+    static void pumpWhileDeviceWaits();
     void armFlush();
     void updateLightingPhaseTimer();
     void flushCurrentSettings();
@@ -220,7 +228,7 @@ private:
     void initialiseProfileData();
     void startLightingEffects();
     void startProgramWatchers();
-    void readKeyboardAll(bool saveDeviceProfile = true);
+    bool readKeyboardAll(bool saveDeviceProfile = true);
     void rereadKeyboardBlock();
     void exportKeyLayout();
     void readSmallKeyboard();
@@ -250,6 +258,8 @@ private:
     std::vector<MenuItem> trayMenuItems_;
     QSystemTrayIcon* tray_ = nullptr;
     std::array<DeviceChannel, kChannelCount> channels_;
+    std::array<int, 3> flushFailures_{};               // timer 2: writes not taken in a row, per device
+    std::chrono::steady_clock::time_point streamStoppedAt_{};  // the keyboard's removal stopped timer 9 then
     std::array<std::shared_ptr<StopEvent>, worker::kSlots> stops_;
     std::array<std::thread, worker::kSlots> workers_;
     std::atomic<bool> keyboardDirty_{false}, mouseDirty_{false}, padDirty_{false};
@@ -266,6 +276,8 @@ private:
     std::shared_ptr<WindowLink> link_;
     std::shared_ptr<KeyboardListener> listener_;
     std::mutex sendMutex_;
+    std::mutex callsMutex_;                             // guards pendingCalls_ (runOnUiThread)
+    std::deque<std::function<void()>> pendingCalls_;
     std::condition_variable sendDone_;
     std::atomic<bool> closing_{false};   // Shutdown has begun: sends return 0 at once
     bool shutDown_ = false;

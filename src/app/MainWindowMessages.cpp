@@ -48,34 +48,32 @@ void CMainWnd::post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     });
 }
 
-namespace {
-
-// A call handed to the UI thread. Qt deletes a posted event in the receiver's thread once it has
-// been delivered, so the poster never touches it again (a queued functor, by contrast, may be
-// released last by the posting thread, behind synchronisation that Qt's own atomics hide).
-class CallEvent : public QEvent {
-public:
-    static QEvent::Type kind() {
-        static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
-        return type;
-    }
-    explicit CallEvent(std::function<void()> call) : QEvent(kind()), call_(std::move(call)) {}
-    void run() { call_(); }
-
-private:
-    std::function<void()> call_;
-};
-
-}  // namespace
-
+// A call handed to the UI thread: it waits in our own queue, under our own lock, and a queued
+// call of runPendingCalls (by name: no functor or event of ours crosses the threads) takes one
+// call out and runs it. So every hand-over between the threads goes through a lock that
+// ThreadSanitizer sees, whatever Qt's event loop does inside (futexes and atomics it cannot see).
+// One wake-up per call keeps the calls separate events, as before: a nested event loop (a box)
+// inside one call still runs the calls queued after it.
 void CMainWnd::runOnUiThread(std::function<void()> call) {
-    QCoreApplication::postEvent(this, new CallEvent(std::move(call)));
+    {
+        std::lock_guard<std::mutex> lock(callsMutex_);
+        pendingCalls_.push_back(std::move(call));
+    }
+    QMetaObject::invokeMethod(this, "runPendingCalls", Qt::QueuedConnection);
 }
 
-void CMainWnd::customEvent(QEvent* event) {
-    if (event->type() == CallEvent::kind()) static_cast<CallEvent*>(event)->run();
-    else QWidget::customEvent(event);
+void CMainWnd::runPendingCalls() {
+    std::function<void()> call;
+    {
+        std::lock_guard<std::mutex> lock(callsMutex_);
+        if (pendingCalls_.empty()) return;
+        call = std::move(pendingCalls_.front());
+        pendingCalls_.pop_front();
+    }
+    call();
 }
+
+void CMainWnd::customEvent(QEvent* event) { QWidget::customEvent(event); }
 
 // Shutdown: no handler runs any more, and every send that waits for one returns 0.
 void CMainWnd::releaseWaitingSends() {
@@ -89,6 +87,7 @@ void CMainWnd::releaseWaitingSends() {
 // ---- the message table ---------------------------------------------------------------------------
 
 intptr_t CMainWnd::dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (deferWhileWaiting(message, wParam, lParam)) return 0;
     switch (message) {
     case kActivationMessage: showPolicy(); break;
     case msg::TrayNotify: trayNotify(lParam); break;

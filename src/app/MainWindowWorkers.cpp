@@ -23,11 +23,17 @@ struct CMainWnd::WorkerExits {
 void CMainWnd::startWorkers() {
     auto slotList = slots_;
     auto link = link_;
+    // A handle that sees its device go has the watcher remove it and find it again.
+    for (ChannelIndex index : {ChannelKeyboard, ChannelSmallKeyboard, ChannelCompanionKeyboard})
+        channels_[index].setGoneHandler([slotList](const std::string& path) { slotList->reportGone(path); });
+    DeviceChannel::setWaitPump(&CMainWnd::pumpWhileDeviceWaits);
     auto watcher = std::make_shared<DeviceWatcher>(*slotList, *link, options_.roots);
     startWorker(worker::DeviceWatcher, [watcher, slotList, link](StopEvent& stop) { watcher->run(stop); });
 
     listener_ = std::make_shared<KeyboardListener>(*link, options_.roots);
-    startWorker(worker::KeyboardListener, [listener = listener_, link](StopEvent& stop) { listener->run(stop); });
+    listener_->setSlotList(slotList.get());  // the listener holds slotList alive with its lambda below
+    startWorker(worker::KeyboardListener,
+                [listener = listener_, link, slotList](StopEvent& stop) { listener->run(stop); });
 
     startLightingEffects();   // slot 5
     startProgramWatchers();   // slots 9 and 10

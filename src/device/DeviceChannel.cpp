@@ -1,5 +1,6 @@
 #include "device/DeviceChannel.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -51,6 +52,9 @@ int DeviceChannel::setTransferSize(unsigned n) {
 int DeviceChannel::connect(const std::string& path) {
     std::lock_guard<std::mutex> guard(lock_);
     const int opened = transport_.open(path, true, true, true, false);
+    path_ = path;
+    silent_.store(false);
+    lastProbeMs_.store(0);
     connected_.store(opened == 1);
     return opened;
 }
@@ -62,19 +66,142 @@ void DeviceChannel::disconnect() {
 
 // ---- exchanges ----------------------------------------------------------------------------------
 
-// Writes the request and reads one answer, up to four times; a failed write ends at once.
+namespace {
+
+std::atomic<void (*)()> g_waitPump{nullptr};
+thread_local int t_waiting = 0;  // exchanges this thread is inside (more than one only via the pump)
+
+struct WaitingHere {
+    WaitingHere() { ++t_waiting; }
+    ~WaitingHere() { --t_waiting; }
+};
+
+void pumpWhileWaiting() {
+    if (void (*pump)() = g_waitPump.load()) pump();
+}
+
+int remainingMs(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return int(std::max<int64_t>(0, left.count()));
+}
+
+int64_t nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// An answer to this request: same command, length and address, and a checksum that adds up (a
+// reset goes without one, so its answer may too).
+bool answers(const CommandReport& request, const CommandReport& answer) {
+    if (answer.reportId != kCommandReportId || answer.command != request.command ||
+        answer.length != request.length || answer.address() != request.address())
+        return false;
+    const uint16_t sum = commandChecksum(answer.bytes());
+    const bool sealed = answer.checksumLow == uint8_t(sum & 0xFF) && answer.checksumHigh == uint8_t(sum >> 8);
+    const bool unsealedReset = request.command == CmdResetDevice && answer.checksumLow == 0 && answer.checksumHigh == 0;
+    return sealed || unsealedReset;
+}
+
+}  // namespace
+
+void DeviceChannel::setWaitPump(void (*pump)()) { g_waitPump.store(pump); }
+
+bool DeviceChannel::waitingOnThisThread() { return t_waiting > 0; }
+
+void DeviceChannel::setGoneHandler(std::function<void(const std::string& path)> handler) {
+    std::lock_guard<std::mutex> guard(goneMutex_);
+    goneHandler_ = std::move(handler);
+}
+
+// Under the lock: the device went away under this handle. Later commands return 0 at once; the
+// handler has the watcher run the removal and look for the device again.
+void DeviceChannel::noteGone() {
+    if (!connected_.exchange(false)) return;
+    std::function<void(const std::string&)> handler;
+    {
+        std::lock_guard<std::mutex> guard(goneMutex_);
+        handler = goneHandler_;
+    }
+    if (handler) handler(path_);
+}
+
+// Writes the request within the write time limit, in slices with the pump in between.
+// 1 written, ResultWriteFailed otherwise. A write the device holds (see HidTransport::write) is
+// waited for up to the limit: ours counts when it goes out; another's, left by an earlier request,
+// must end before ours is tried.
+int DeviceChannel::writeRequest(const CommandReport& request) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
+    const bool pumped = g_waitPump.load() != nullptr;
+    bool oursHeld = false;
+    for (;;) {
+        const int left = remainingMs(deadline);
+        const int slice = pumped ? std::min(left, kWaitSliceMs) : left;
+        if (oursHeld) {
+            const int finished = transport_.finishHeldWrite(slice);
+            if (finished == 1) return 1;
+            if (finished == 0) break;
+        } else if (transport_.writeHeld()) {
+            transport_.finishHeldWrite(slice);  // an earlier request's write: ours comes after it
+        } else if (transport_.write(request.bytes(), kCommandReportSize, nullptr, slice) == 1) {
+            return 1;
+        } else if (transport_.writeHeld()) {
+            oursHeld = true;
+        } else {
+            break;
+        }
+        if (!connected_.load() || remainingMs(deadline) == 0) return ResultWriteFailed;
+        pumpWhileWaiting();
+    }
+    if (transport_.deviceGone()) noteGone();
+    return ResultWriteFailed;
+}
+
+// Reads until the answer to request comes or the read time limit passes; what else comes is
+// discarded. 1 answered, 0 time-out, -1 the device is gone (or the channel was disconnected).
+int DeviceChannel::awaitAnswer(const CommandReport& request, CommandReport* response) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
+    const bool pumped = g_waitPump.load() != nullptr;
+    for (;;) {
+        const int left = remainingMs(deadline);
+        if (left == 0) return 0;
+        const int slice = pumped ? std::min(left, kWaitSliceMs) : left;
+        CommandReport answer {};
+        if (transport_.read(answer.bytes(), kCommandReportSize, nullptr, slice) == 1) {
+            if (answers(request, answer)) {
+                *response = answer;
+                return 1;
+            }
+            continue;  // a late answer to another request, or a spoiled one
+        }
+        if (transport_.deviceGone()) noteGone();
+        if (!connected_.load()) return -1;
+        if (remainingMs(deadline) > 0) pumpWhileWaiting();
+    }
+}
+
+// Writes the request and waits for its answer, up to four times (once while the device is
+// silent); a failed write ends at once.
 // The lock covers one request and its answer: were it let go between the two, a second thread
 // could write its own request in between and read the answer meant for the first. Between
 // attempts and between chunks it is free, so two threads still interleave their exchanges.
 int DeviceChannel::exchange(const CommandReport& request, CommandReport* response) {
-    if (!connected_.load()) return ResultNoAnswer;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    if (!connected_.load() || waitingOnThisThread()) return ResultNoAnswer;
+    WaitingHere waiting;
+    const int attempts = silent_.load() ? 1 : kAttempts;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         std::lock_guard<std::mutex> guard(lock_);
+        if (!connected_.load()) return ResultNoAnswer;
         discardStaleAnswers();
-        if (transport_.write(request.bytes(), kCommandReportSize, nullptr, kWriteTimeoutMs) != 1)
-            return ResultWriteFailed;
-        if (transport_.read(response->bytes(), kCommandReportSize, nullptr, kReadTimeoutMs) == 1) return ResultOk;
+        if (writeRequest(request) != 1) return ResultWriteFailed;
+        const int answered = awaitAnswer(request, response);
+        if (answered > 0) {
+            silent_.store(false);
+            return ResultOk;
+        }
+        if (answered < 0) return ResultNoAnswer;
     }
+    lastProbeMs_.store(nowMs());  // the first probe is due a probe interval from now
+    silent_.store(true);
     return ResultNoAnswer;
 }
 
@@ -83,15 +210,33 @@ void DeviceChannel::discardStaleAnswers() {
     uint8_t stale[kCommandReportSize];
     for (int i = 0; i < 64 && transport_.read(stale, sizeof stale, nullptr, 0) == 1; ++i) {
     }
+    if (transport_.deviceGone()) noteGone();
 }
 
-// Command 13: one write (its result is not looked at) and one read into the same buffer.
+// Command 13: one write (its result is not looked at) and one wait for its answer, which lands in
+// the same buffer.
 int DeviceChannel::exchangeOnce(CommandReport* report) {
-    if (!connected_.load()) return ResultNoAnswer;
+    if (!connected_.load() || waitingOnThisThread()) return ResultNoAnswer;
+    WaitingHere waiting;
     std::lock_guard<std::mutex> guard(lock_);
     discardStaleAnswers();
-    transport_.write(report->bytes(), kCommandReportSize, nullptr, kWriteTimeoutMs);
-    return transport_.read(report->bytes(), kCommandReportSize, nullptr, kReadTimeoutMs);
+    const CommandReport request = *report;
+    writeRequest(request);
+    if (!connected_.load()) return ResultNoAnswer;
+    CommandReport answer {};
+    if (awaitAnswer(request, &answer) != 1) return ResultNoAnswer;
+    silent_.store(false);
+    *report = answer;
+    return ResultOk;
+}
+
+// The lighting stream of a silent device: one probing chunk a second, nothing in between.
+bool DeviceChannel::frameMaySend() {
+    if (!silent_.load()) return true;
+    const int64_t now = nowMs();
+    int64_t last = lastProbeMs_.load();
+    if (now - last < kSilentProbeMs) return false;
+    return lastProbeMs_.compare_exchange_strong(last, now);
 }
 
 // One report each way: copies length source bytes into the request, length answer bytes out.
@@ -122,15 +267,11 @@ int DeviceChannel::chunked(uint8_t command, unsigned total, unsigned base, const
         if (source) std::memcpy(request.data, source + offset, chunk);
         sealCommandReport(request);
         if (command == CmdStreamFrame && !streamingEnabled.load()) continue;  // a dropped frame chunk
+        // A silent keyboard gets no frames but a probing first chunk now and then; a chunk that
+        // goes unanswered ends its frame (the next frame replaces it anyway).
+        if (command == CmdStreamFrame && offset == 0 && !frameMaySend()) return ResultNoAnswer;
         CommandReport response {};
         const int result = exchange(request, &response);
-        if (command == CmdStreamFrame) {
-            // Frames are best effort: a chunk that got no answer counts as delivered.
-            if (result != ResultOk) continue;
-            const int status = statusResult(response);
-            if (status != ResultOk) return status;
-            continue;
-        }
         if (result != ResultOk) return result;
         const int status = statusResult(response);
         if (status != ResultOk) return status;

@@ -10,6 +10,20 @@
 // A command on a channel that is not connected returns 0 at once and touches nothing, so callers
 // need not check for the device first.
 //
+// Answers. Only a report that answers the request counts: report id 4, the request's command,
+// length and address, and a checksum that adds up. Anything else that arrives within the time
+// limit (a late answer to an earlier request, a spoiled report) is read and discarded.
+//
+// Gone and silent. A transfer that sees the device go (the transport's deviceGone) disconnects the
+// channel at once and tells the gone handler, which has the device watcher remove it and find it
+// again. A device that let all four attempts of a request go unanswered is silent: from then on
+// each request gets one attempt, and the lighting stream sends no frames but one probing chunk a
+// second, until an answer comes. A device that answers never sees a difference.
+//
+// Waiting. Between 20 ms slices of a wait the channel calls the wait pump (when one is set), so a
+// window that waits for a device keeps handling its events. While a thread waits in an exchange,
+// a second exchange started on that same thread (from the pump) returns 0 at once without writing.
+//
 // Locking: the channel lock is held for one request and its answer, never for a whole command,
 // so two threads on one channel interleave their reports pair by pair and neither can take the
 // other's answer. Multi-command sequences keep lighting frames (streamFrame) off the wire by
@@ -18,6 +32,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -45,6 +60,8 @@ public:
     static constexpr int kWriteTimeoutMs = 1000;
     static constexpr int kReadTimeoutMs = 300;
     static constexpr int kAttempts = 4;
+    static constexpr int kWaitSliceMs = 20;
+    static constexpr int kSilentProbeMs = 1000;
     static constexpr uint16_t kMaxTransferSize = 512;
     static constexpr size_t kDeviceInfoSize = 33;
 
@@ -64,6 +81,15 @@ public:
     int connect(const std::string& path);
     // Clears connected and closes the transport (a transfer blocked in another thread returns 0).
     void disconnect();
+
+    // Called with the path of a handle that saw its device go (any thread, at most once per connect).
+    void setGoneHandler(std::function<void(const std::string& path)> handler);
+    // True after all attempts of a request went unanswered, until the next answer or connect.
+    bool isSilent() const { return silent_.load(); }
+    // The pump called between slices of every wait (see Waiting above); nullptr for none.
+    static void setWaitPump(void (*pump)());
+    // True while this thread waits in an exchange.
+    static bool waitingOnThisThread();
 
     std::atomic<bool> effectsHeld{false};
     std::atomic<bool> streamingEnabled{true};
@@ -87,7 +113,11 @@ public:
 private:
     int exchange(const CommandReport& request, CommandReport* response);
     int exchangeOnce(CommandReport* report);
+    int writeRequest(const CommandReport& request);
+    int awaitAnswer(const CommandReport& request, CommandReport* response);
     void discardStaleAnswers();
+    void noteGone();
+    bool frameMaySend();
     int simple(uint8_t command, unsigned length, uint16_t address, const uint8_t* source, uint8_t* destination);
     int chunked(uint8_t command, unsigned total, unsigned base, const uint8_t* source, uint8_t* destination);
 
@@ -96,6 +126,11 @@ private:
     mutable std::mutex identityMutex_;
     ChannelIdentity identity_;
     std::atomic<bool> connected_{false};
+    std::atomic<bool> silent_{false};
+    std::atomic<int64_t> lastProbeMs_{0};
+    std::string path_;                 // the path connected last; under lock_
+    std::mutex goneMutex_;
+    std::function<void(const std::string&)> goneHandler_;
     std::atomic<uint16_t> transferSize_{kMaxTransferSize};
 };
 

@@ -32,9 +32,11 @@ void DeviceWatcher::run(StopEvent& stop) {
     debugLog("抓取设备线程设定退出");
 }
 
+// Removals first, so that a device unplugged and plugged again since the last pass (or one a
+// handle saw go) is found again by this pass's search.
 void DeviceWatcher::pass() {
-    if (slots_.anyUnfilled()) search();
     checkPresence();
+    if (slots_.anyUnfilled()) search();
 }
 
 void DeviceWatcher::search() {
@@ -87,6 +89,7 @@ void DeviceWatcher::probe(const std::string& path) {
         if (s.filled() || !sameSix(s.device, found)) continue;
         s.present = true;
         s.path = path;
+        s.identity = transport_.nodeIdentity(path);
         slots_.set(i, s);
         host_.deviceArrived(row->kind, row->subDevice);
         return;
@@ -96,8 +99,13 @@ void DeviceWatcher::probe(const std::string& path) {
 void DeviceWatcher::checkPresence() {
     for (size_t i = 0; i < kSupportedDeviceCount; ++i) {
         DeviceSlot s = slots_.get(i);
-        if (!s.present || transport_.isPresent(s.path)) continue;
+        // Gone when a handle saw it go, when the path is not there, or when what is there now is
+        // another device (unplugged and plugged again since the last look).
+        if (!s.present || (!s.gone && transport_.isPresent(s.path) && transport_.nodeIdentity(s.path) == s.identity))
+            continue;
         s.present = false;
+        s.gone = false;
+        s.identity.clear();
         s.path.clear();
         slots_.set(i, s);
         host_.deviceRemoved(s.device.kind, s.device.subDevice);

@@ -29,7 +29,7 @@ public:
     // The thread body: runs until stop is set.
     void run(StopEvent& stop);
 
-    // One pass: a search when some slot is unfilled, then the presence check. Public for tests.
+    // One pass: the presence check, then a search when some slot is unfilled. Public for tests.
     void pass();
 
 private:

@@ -174,6 +174,7 @@ int HidTransport::open(const std::string& path, bool readAccess, bool writeAcces
     uint64_t drained = 0;
     [[maybe_unused]] ssize_t n = ::read(abortFd_, &drained, sizeof drained);  // an abort of before
     lastOpenError_ = 0;
+    gone_.store(false);
     if (path.size() > kMaxPathLength) {
         lastOpenError_ = ENAMETOOLONG;
         return 0;
@@ -241,6 +242,7 @@ void HidTransport::closeLocked(std::unique_lock<std::mutex>& lock) {
     ::close(fd_);
     fd_ = -1;
     closing_ = false;
+    gone_.store(false);
     path_.clear();
     attributes_ = {};
     collection_ = {};
@@ -258,6 +260,13 @@ bool HidTransport::isPresent(const std::string& path) {
     if (startsWith(node, kVhidScheme))
         return vhidNodePresent(node.substr(sizeof kVhidScheme - 1), parseVendorId(path), parseProductId(path));
     return false;
+}
+
+std::string HidTransport::nodeIdentity(const std::string& path) const {
+    const std::string node = nodeOfPath(path);
+    if (startsWith(node, kHidrawScheme)) return hidrawNodeIdentity(roots_, node.substr(sizeof kHidrawScheme - 1));
+    if (startsWith(node, kVhidScheme)) return vhidNodeIdentity(node.substr(sizeof kVhidScheme - 1));
+    return {};
 }
 
 // ---- transfers ----------------------------------------------------------------------------------
@@ -325,7 +334,11 @@ int HidTransport::read(uint8_t* buffer, size_t count, size_t* transferred, int t
     bool draining = false;  // after a pause: reading what gathered, without waiting
     size_t foreignDrained = 0;
     while (readable_) {
-        if (!look && !draining && waitReady(fd, POLLIN, timeoutMs, deadline) != 1) break;
+        if (!look && !draining) {
+            const int ready = waitReady(fd, POLLIN, timeoutMs, deadline);
+            if (ready < 0) gone_.store(true);
+            if (ready != 1) break;
+        }
         uint8_t* into = prependId_ ? report + 1 : report;
         const ssize_t n = isSocket_ ? ::recv(fd, into, vhid::kMaxReport, 0) : ::read(fd, into, vhid::kMaxReport);
         if (n < 0 && errno == EINTR) continue;
@@ -341,7 +354,12 @@ int HidTransport::read(uint8_t* buffer, size_t count, size_t* transferred, int t
             draining = false;
             continue;
         }
-        if (n <= 0) break;  // EIO / end of stream: the device is gone
+        if (n <= 0) {  // EIO, ENODEV, a reset connection or the end of the stream: the device is gone
+            if (n == 0 || errno == EIO || errno == ENODEV || errno == ECONNRESET || errno == EPIPE ||
+                errno == ENOTCONN)
+                gone_.store(true);
+            break;
+        }
         if (prependId_) report[0] = 0;
         const size_t length = size_t(n) + (prependId_ ? 1 : 0);
         if (!reportIdWanted(report[0], HidReportType::Input)) {  // another collection's report
@@ -375,20 +393,39 @@ int HidTransport::write(const uint8_t* buffer, size_t count, size_t* transferred
     int result = 0;
     // The kernel takes the report id in byte 0 (0 when reports are not numbered).
     if (writable_ && reportIdWanted(buffer[0], HidReportType::Output)) {
-        // The report goes at once when there is room; only a full queue makes us wait for it.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-        for (;;) {
-            const ssize_t n = isSocket_ ? ::send(fd, buffer, count, MSG_NOSIGNAL | MSG_DONTWAIT) : ::write(fd, buffer, count);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 && errno == EAGAIN && waitReady(fd, POLLOUT, timeoutMs, deadline) == 1) continue;
-            if (n == ssize_t(count)) {
-                result = 1;
-                if (transferred) *transferred = count;
-            }
-            break;
+        // A bus socket takes the report at once when it has room. A hidraw write may block inside
+        // the USB driver whatever O_NONBLOCK says, so it always goes through the writer thread;
+        // so does a socket report that must wait for room. Either way the caller waits no longer
+        // than its time limit (see WriterThread.h).
+        int error = 0;
+        ssize_t n = -1;
+        if (isSocket_ && !writer_.held()) {
+            do n = ::send(fd, buffer, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+            while (n < 0 && errno == EINTR);
+            error = n < 0 ? errno : 0;
         }
+        if (n == ssize_t(count)) {
+            result = 1;
+        } else if (!isSocket_ || error == EAGAIN) {
+            result = writer_.write(fd, isSocket_, buffer, count, timeoutMs == kHidInfinite ? 24 * 3600 * 1000 : timeoutMs,
+                                   abortFd_, &error);
+            if (result < 0) result = 0;  // still held: not written as far as the caller knows
+        }
+        if (result != 1 && (error == EIO || error == ENODEV || error == ECONNRESET || error == EPIPE ||
+                            error == ENOTCONN || error == ESHUTDOWN))
+            gone_.store(true);
+        if (result == 1 && transferred) *transferred = count;
     }
     endIo(writing_);
+    return result;
+}
+
+int HidTransport::finishHeldWrite(int timeoutMs) {
+    int error = 0;
+    const int result = writer_.finish(timeoutMs, &error);
+    if (result == 0 && (error == EIO || error == ENODEV || error == ECONNRESET || error == EPIPE ||
+                        error == ENOTCONN || error == ESHUTDOWN))
+        gone_.store(true);
     return result;
 }
 

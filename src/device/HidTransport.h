@@ -14,7 +14,9 @@
 // its collection.
 //
 // Results. Every call answers 1 / true / a path on success and 0 / false / nullptr on failure,
-// time-out, abort or unplug; nothing throws. A read or write that returns has finished with the
+// time-out, abort or unplug; nothing throws. A read or write that failed because the device went
+// away (hang-up or error on the descriptor, EIO, ENODEV, the bus closing the connection) also
+// raises deviceGone(), so callers tell "gone" from "no answer yet"; the next open clears it. A read or write that returns has finished with the
 // caller's buffer: no late completion can land in it afterwards.
 //
 // Threads. One thread uses an object, except that open/close/destruction may come from another
@@ -32,6 +34,7 @@
 #include <vector>
 
 #include "device/hid/HidReportDescriptor.h"
+#include "device/hid/WriterThread.h"
 
 // Where the transport looks for interfaces. The defaults are the system's; tests point them at a
 // fixture tree and a private bus directory.
@@ -110,11 +113,16 @@ public:
     // reader, so a pause must stay well below 64 reports' worth of traffic.
     // Set by the reading thread before it reads; 0 (the default) reads each report as it comes.
     void setForeignReportPause(int milliseconds) { foreignPauseMs_ = std::max(0, milliseconds); }
-    // Writes one output report (byte 0 the report id). 1 on success, 0 otherwise.
+    // Writes one output report (byte 0 the report id). 1 on success, 0 otherwise. A write the
+    // device does not take within the time limit goes on in the background, and writes fail at
+    // once until it has ended (a device whose driver holds a write gets nothing queued behind it).
     int write(const uint8_t* buffer, size_t count, size_t* transferred, int timeoutMs);
 
     // True when the path can still be opened (the device is there).
     bool isPresent(const std::string& path);
+    // What tells the device at path from one plugged in later at the same path ("" when absent):
+    // a device unplugged and plugged again between two looks keeps its path, not its identity.
+    std::string nodeIdentity(const std::string& path) const;
 
     // Identity and capabilities of the open interface (zero when closed).
     const std::string& path() const { return path_; }
@@ -128,7 +136,14 @@ public:
     uint16_t interfaceNumber() const { return interfaceNumber_; }
     uint16_t collectionNumber() const { return collectionNumber_; }
     bool readInProgress() const { return reading_.load(); }
+    // True once a transfer on the open handle has seen the device go (see Results above).
+    bool deviceGone() const { return gone_.load(); }
     bool writeInProgress() const { return writing_.load(); }
+    // True while a write the device did not take in time is still held (see write()).
+    bool writeHeld() const { return writer_.held(); }
+    // Waits up to timeoutMs for a held write to end: 1 it went out, 0 it failed (deviceGone()
+    // tells whether the device went), -1 still held. 1 at once when nothing is held.
+    int finishHeldWrite(int timeoutMs);
 
     // Per report type: a zeroed buffer of the report length and the data items of the collection.
     std::vector<uint8_t>& reportBuffer(HidReportType t) { return buffers_[int(t)]; }
@@ -156,6 +171,7 @@ private:
     bool closing_ = false;
     std::atomic<bool> reading_{false};
     std::atomic<bool> writing_{false};
+    std::atomic<bool> gone_{false};
     // Set by open() under mutex_, read by transfers that began after it; close() waits for those
     // transfers before it clears them.
     bool prependId_ = false;          // the interface numbers no reports: prepend byte 0 on input
@@ -164,6 +180,8 @@ private:
     bool writable_ = false;
     int lastOpenError_ = 0;
     int foreignPauseMs_ = 0;
+
+    WriterThread writer_;             // runs writes that may block (see write())
 
     std::string path_;
     HidAttributes attributes_;

@@ -19,6 +19,7 @@ void KeyboardListener::run(StopEvent& stop) {
     stop.reset();
     pthread_setname_np(pthread_self(), "zk-listener");  // tells the threads apart in CPU figures
     std::string path;
+    int quickLooks = 0;  // after the keyboard went: look every 100 ms for a while, it may be back
     for (;;) {
         // The stop is looked at without a pause of its own: that would be one more wake-up.
         if (stop.isSet() || aborted_.load()) {
@@ -29,8 +30,11 @@ void KeyboardListener::run(StopEvent& stop) {
             if (!transport_.isPresent(path)) found_ = false;
         } else if (findAndListen(stop)) {
             path = lastPath_;
+            quickLooks = 20;
+        } else if (quickLooks > 0) {
+            --quickLooks;
         }
-        const auto pause = std::chrono::milliseconds(found_.load() ? 100 : 1000);
+        const auto pause = std::chrono::milliseconds(found_.load() || quickLooks > 0 ? 100 : 1000);
         if (stop.wait(pause) || aborted_.load()) {
             debugLog(kStopTrace);
             return;
@@ -61,6 +65,7 @@ bool KeyboardListener::findAndListen(StopEvent& stop) {
             continue;
         }
         found_ = true;
+        ++connections_;
         lastPath_ = path;
         listen(stop);
         transport_.close();
@@ -85,10 +90,16 @@ void KeyboardListener::listen(StopEvent& stop) {
             if (!items.empty() && !items[0].usageList.empty()) act(items[0].usageList[0]);
             continue;
         }
-        if (aborted_.load() || !transport_.isPresent(path)) {
+        if (aborted_.load()) return;
+        // The keyboard went (or went and came back, which leaves the same path): this handle is
+        // dead. Have the watcher remove the keyboard and find it again, and look for it anew.
+        if (transport_.deviceGone() || !transport_.isPresent(path)) {
+            if (slots_) slots_->reportGone(path);
             found_ = false;
             return;
         }
+        // A read that ended for no reason we can name does not make a tight loop.
+        if (stop.wait(std::chrono::milliseconds(100))) return;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "device/HidTransport.h"
+#include "device/SupportedDevice.h"
 #include "platform/StopEvent.h"
 
 class KeyboardListenerHost {
@@ -35,6 +36,11 @@ public:
     void abort();
 
     bool listening() const { return found_.load(); }
+    // Where to report that the keyboard went away under the listener's handle (set before run).
+    void setSlotList(SlotList* slotList) { slots_ = slotList; }
+    // How often the listener has connected to the keyboard (tests: a dead handle is not retried
+    // in a tight loop).
+    unsigned connections() const { return connections_.load(); }
 
 private:
     bool findAndListen(StopEvent& stop);
@@ -45,5 +51,7 @@ private:
     HidTransport transport_;
     std::atomic<bool> found_{false};
     std::atomic<bool> aborted_{false};
+    std::atomic<unsigned> connections_{0};
+    SlotList* slots_ = nullptr;
     std::string lastPath_;  // listener thread only
 };

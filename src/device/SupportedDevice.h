@@ -37,7 +37,9 @@ constexpr std::array<SupportedDevice, kSupportedDeviceCount> kSupportedDevices =
 struct DeviceSlot {
     SupportedDevice device;
     bool present = false;
+    bool gone = false;       // a handle on it saw the device go: the watcher removes it next
     std::string path;
+    std::string identity;    // HidTransport::nodeIdentity at arrival
 
     bool filled() const { return present || !path.empty(); }
 };
@@ -52,6 +54,11 @@ public:
     bool anyUnfilled() const;
     // The path of the present slot with this kind and sub-device ("" when none).
     std::string presentPath(uint16_t kind, uint16_t subDevice) const;
+    // A handle on path saw its device go. Every present slot on the same interface node is marked,
+    // so the watcher runs their removal on its next pass even when the node is back by then (a
+    // quick replug keeps the path), and finds them again as new arrivals. Any thread.
+    void reportGone(const std::string& path);
+    bool anyGone() const;
 
 private:
     mutable std::mutex mutex_;

@@ -93,121 +93,183 @@ unsigned KeyboardTransfers::activeProfile() const {
 
 // ---- reads ----------------------------------------------------------------------------------------
 
-void KeyboardTransfers::readAll(bool saveDeviceProfile) {
+// A read that does not complete changes nothing of the mirror and saves no profile file: it reads
+// into a copy of the areas it fills and takes the copy only when every command succeeded. Command
+// 1 is always followed by command 2, whatever happened in between.
+bool KeyboardTransfers::readAll(bool saveDeviceProfile) {
     DeviceChannel& kb = channels_.keyboard;
-    kb.beginTransfer();
-    kb.readDeviceInfo(mirror_.deviceInfo[0].data());
-    if (!kb.setTransferSize(keyCount(mirror_.deviceInfo[0]) * 3)) {
-        host_.showMessage("message_text_11");
-        return;
-    }
-    kb.readDefaultKeyTable(mirror_.defaultKeyTable.data());
-    kb.readBlock(mirror_.blocks[0].data(), kBlockBytes, 0);
-    kb.readKeyTable(mirror_.unitKeyTables[0][0].data(), 0);
+    mirror::DeviceInfo info = mirror_.deviceInfo[0];
+    auto defaults = mirror_.defaultKeyTable;
+    mirror::SettingsBlock block0 = mirror_.blocks[0];
+    mirror::KeyTableSlot slot0 = mirror_.unitKeyTables[0][0];
     uint8_t active = mirror_.record[KeyboardRecord::kProfile];
-    kb.readBlock(&active, 1, 0);
+    const uint16_t previousSize = kb.transferSize();
+
+    bool ok = kb.beginTransfer() == ResultOk && kb.readDeviceInfo(info.data()) == ResultOk;
+    if (ok && !kb.setTransferSize(keyCount(info) * 3)) {
+        kb.endTransfer();
+        host_.showMessage("message_text_11");
+        return false;
+    }
+    ok = ok && kb.readDefaultKeyTable(defaults.data()) == ResultOk &&
+         kb.readBlock(block0.data(), kBlockBytes, 0) == ResultOk && kb.readKeyTable(slot0.data(), 0) == ResultOk &&
+         kb.readBlock(&active, 1, 0) == ResultOk;
+    kb.endTransfer();
+    if (!ok) {
+        kb.setTransferSize(previousSize);
+        return readFailed("keyboard");
+    }
+
+    mirror_.deviceInfo[0] = info;
+    mirror_.defaultKeyTable = defaults;
+    mirror_.blocks[0] = block0;
+    mirror_.unitKeyTables[0][0] = slot0;
     mirror_.record[KeyboardRecord::kProfile] = active;
     const unsigned a = activeProfile();
     std::memcpy(mirror_.record.data(), mirror_.blocks[a].data(), kRecordSize);
     mirror_.record[KeyboardRecord::kProfile] = uint8_t(a);
-    kb.endTransfer();
+    toldNoAnswer_ = false;
 
     host_.showSettingsTab(mirror_.record[KeyboardRecord::kLightingTab] != 0);
     rebuildPositionMaps(mirror_);
     merge(mirror_, a);
     if (saveDeviceProfile) host_.saveDeviceProfile();
+    return true;
 }
 
-void KeyboardTransfers::readSmall() { readUnit(KeyboardUnit::small); }
-void KeyboardTransfers::readCompanion() { readUnit(KeyboardUnit::companion); }
+// Tells the user once, until a read succeeds again, that a unit did not answer.
+bool KeyboardTransfers::readFailed(const char* unit) {
+    debugLog(std::string(unit) + ": the read did not complete; the mirror and the profile files are left as they were");
+    if (!toldNoAnswer_) {
+        toldNoAnswer_ = true;
+        host_.showNoticeLater("kb_no_answer_text");
+    }
+    return false;
+}
 
-void KeyboardTransfers::readUnit(KeyboardUnit unit) {
+bool KeyboardTransfers::readSmall() { return readUnit(KeyboardUnit::small); }
+bool KeyboardTransfers::readCompanion() { return readUnit(KeyboardUnit::companion); }
+
+bool KeyboardTransfers::readUnit(KeyboardUnit unit) {
     const bool small = unit == KeyboardUnit::small;
     DeviceChannel& channel = small ? channels_.small : channels_.companion;
     const size_t unitIndex = size_t(unit);
     uint8_t* defaults = small ? mirror_.smallDefaultKeyTable.data() : mirror_.companionDefaultKeyTable.data();
     const size_t kept = small ? mirror_.smallDefaultKeyTable.size() : mirror_.companionDefaultKeyTable.size();
     mirror::SettingsBlock& block = small ? mirror_.smallBlock : mirror_.companionBlock;
+    const uint16_t previousSize = channel.transferSize();
 
-    channel.beginTransfer();
-    channel.readDeviceInfo(mirror_.deviceInfo[unitIndex].data());
-    if (!channel.setTransferSize(keyCount(mirror_.deviceInfo[unitIndex]) * 3)) {
+    mirror::DeviceInfo info = mirror_.deviceInfo[unitIndex];
+    bool ok = channel.beginTransfer() == ResultOk && channel.readDeviceInfo(info.data()) == ResultOk;
+    if (ok && !channel.setTransferSize(keyCount(info) * 3)) {
+        channel.endTransfer();
         host_.showMessage("message_text_11");
-        return;
+        return false;
     }
     // The unit answers its transfer size; the mirror keeps the unit's own share of it.
     mirror::KeyTableSlot table{};
     std::memcpy(table.data(), defaults, kept);
-    if (channel.readDefaultKeyTable(table.data()) == ResultOk) std::memcpy(defaults, table.data(), kept);
-    channel.readBlock(block.data(), kBlockBytes, 0);
-    mirror::KeyTableSlot& slot = mirror_.unitKeyTables[unitIndex][0];
-    table = slot;
-    if (channel.readKeyTable(table.data(), 0) == ResultOk) std::memcpy(slot.data(), table.data(), kept);
-    mirror_.record[KeyboardRecord::kProfile] = block[0];
+    mirror::SettingsBlock freshBlock = block;
+    mirror::KeyTableSlot slot = mirror_.unitKeyTables[unitIndex][0];
+    ok = ok && channel.readDefaultKeyTable(table.data()) == ResultOk &&
+         channel.readBlock(freshBlock.data(), kBlockBytes, 0) == ResultOk && channel.readKeyTable(slot.data(), 0) == ResultOk;
     channel.endTransfer();
+    if (!ok) {
+        channel.setTransferSize(previousSize);
+        return readFailed(small ? "small keyboard" : "companion keyboard");
+    }
+
+    mirror_.deviceInfo[unitIndex] = info;
+    std::memcpy(defaults, table.data(), kept);
+    block = freshBlock;
+    mirror::KeyTableSlot& kept0 = mirror_.unitKeyTables[unitIndex][0];
+    std::memcpy(kept0.data(), slot.data(), kept);
+    mirror_.record[KeyboardRecord::kProfile] = block[0];
+    toldNoAnswer_ = false;
 
     rebuildPositionMaps(mirror_);
     merge(mirror_, activeProfile());
     host_.saveKeyProfile();
     host_.saveDeviceProfile();
+    return true;
 }
 
-void KeyboardTransfers::rereadBlock0() {
+bool KeyboardTransfers::rereadBlock0() {
     DeviceChannel& kb = channels_.keyboard;
     kb.streamingEnabled = false;
-    std::memcpy(mirror_.blocks[activeProfile()].data(), mirror_.record.data(), kRecordSize);
     uint8_t unused = 0;
-    kb.readBlock(&unused, 1, 0);
-    mirror_.record[KeyboardRecord::kProfile] = 0;
-    mirror::SettingsBlock fresh = mirror_.blocks[0];  // a failed read leaves the block as it was
-    kb.readBlock(fresh.data(), kBlockBytes, 0);
+    mirror::SettingsBlock fresh = mirror_.blocks[0];
+    const bool ok = kb.readBlock(&unused, 1, 0) == ResultOk && kb.readBlock(fresh.data(), kBlockBytes, 0) == ResultOk;
     kb.streamingEnabled = true;
+    if (!ok) return readFailed("keyboard");  // the record and the block stay as they were
+    std::memcpy(mirror_.blocks[activeProfile()].data(), mirror_.record.data(), kRecordSize);
     fresh[0] = 0;
     mirror_.blocks[0] = fresh;
     std::memcpy(mirror_.record.data(), mirror_.blocks[0].data(), kRecordSize);
+    toldNoAnswer_ = false;
     host_.showSettingsTab(mirror_.record[KeyboardRecord::kLightingTab] != 0);
     host_.saveDeviceProfile();
+    return true;
 }
 
-void KeyboardTransfers::exportKeyLayout(const std::string& folder) {
-    channels_.keyboard.readDefaultKeyTable(mirror_.defaultKeyTable.data());
-    writeProfileFile(folder + "kbkeydefault.pro", mirror_.defaultKeyTable.data(), mirror_.defaultKeyTable.size(),
-                     ProfileTagKeyboard);
+// Only a table the keyboard gave whole is stored; the mirror's table is replaced only then too.
+bool KeyboardTransfers::exportKeyLayout(const std::string& folder) {
+    auto table = mirror_.defaultKeyTable;
+    if (channels_.keyboard.readDefaultKeyTable(table.data()) != ResultOk) {
+        host_.showNoticeLater("kb_export_failed_text");
+        return false;
+    }
+    mirror_.defaultKeyTable = table;
     rebuildPositionMaps(mirror_);
+    if (!writeProfileFile(folder + "kbkeydefault.pro", table.data(), table.size(), ProfileTagKeyboard)) {
+        host_.showNoticeLater("kb_export_failed_text");
+        return false;
+    }
+    return true;
 }
 
 // ---- writes ---------------------------------------------------------------------------------------
 
-void KeyboardTransfers::flush(std::atomic<bool>& dirty) {
-    if (!dirty.exchange(false)) return;
+// The flag is taken before the write (a change made meanwhile is sent on the next tick) and put
+// back when a connected keyboard did not take the record.
+int KeyboardTransfers::flush(std::atomic<bool>& dirty) {
+    if (!dirty.exchange(false)) return ResultOk;
     uint8_t buffer[kBlockBytes] = {};
     std::memcpy(buffer, mirror_.record.data(), kRecordSize);
-    channels_.keyboard.writeBlock(buffer, kBlockBytes, 0);
+    const int result = channels_.keyboard.writeBlock(buffer, kBlockBytes, 0);
+    if (result != ResultOk && channels_.keyboard.isConnected()) dirty.store(true);
+    return result;
 }
 
-void KeyboardTransfers::writeAbFlag(bool selected) {
+int KeyboardTransfers::writeAbFlag(bool selected) {
     const uint8_t value = selected ? 1 : 0;
     mirror_.record[KeyboardRecord::kAbMode] = value;
     host_.setAbControlEnabled(selected);
-    channels_.keyboard.writeBlock(&value, 1, uint16_t(mirror_.record[KeyboardRecord::kProfile] * 64 + 23));
+    return channels_.keyboard.writeBlock(&value, 1, uint16_t(activeProfile() * 64 + KeyboardRecord::kAbMode));
 }
 
-// Splits working slot p over the units and writes each unit's table of its own length.
-void KeyboardTransfers::writeUnitTables(unsigned p) {
+// Splits working slot p over the units and writes each unit's table of its own length. False when
+// a connected unit did not take its table (a unit that is not there is no failure).
+bool KeyboardTransfers::writeUnitTables(unsigned p) {
     split(mirror_, p);
     const KeyboardUnit units[] = {KeyboardUnit::keyboard, KeyboardUnit::small, KeyboardUnit::companion};
     DeviceChannel* channels[] = {&channels_.keyboard, &channels_.small, &channels_.companion};
+    bool ok = true;
     for (size_t i = 0; i < 3; ++i) {
         const size_t unit = size_t(units[i]);
         const unsigned length = std::min<unsigned>(keyCount(mirror_.deviceInfo[unit]) * 3, mirror::kKeyTableSlotSize);
-        channels[i]->writeKeyTable(mirror_.unitKeyTables[unit][p].data(), length, p);
+        const bool wasConnected = channels[i]->isConnected();
+        if (channels[i]->writeKeyTable(mirror_.unitKeyTables[unit][p].data(), length, p) != ResultOk && wasConnected)
+            ok = false;
     }
+    return ok;
 }
 
-void KeyboardTransfers::writeKeyTables() {
+bool KeyboardTransfers::writeKeyTables() {
     channels_.keyboard.streamingEnabled = false;
-    writeUnitTables(activeProfile());
+    const bool ok = writeUnitTables(activeProfile());
     channels_.keyboard.streamingEnabled = true;
+    return ok;
 }
 
 void KeyboardTransfers::beginAll() {
@@ -222,27 +284,38 @@ void KeyboardTransfers::endAll() {
     channels_.companion.endTransfer();
 }
 
-void KeyboardTransfers::saveToDevice() {
+// The profile files are saved only when every connected unit took what was sent: they then hold
+// what the units hold. A save that failed says so and leaves the files as they were.
+bool KeyboardTransfers::saveToDevice() {
     host_.showProgress();
     bool proceed = true;
+    bool ok = true;
     const size_t capacity = size_t(mirror_.deviceInfo[0][6]) * 128;
     const std::optional<std::vector<uint8_t>> image = host_.macroImage(capacity, &proceed);
     if (proceed) {
         if (image) {
             beginAll();
-            for (DeviceChannel* c : {&channels_.keyboard, &channels_.small, &channels_.companion})
-                c->writeMacroTable(image->data(), unsigned(image->size()));
+            for (DeviceChannel* c : {&channels_.keyboard, &channels_.small, &channels_.companion}) {
+                const bool wasConnected = c->isConnected();
+                if (c->writeMacroTable(image->data(), unsigned(image->size())) != ResultOk && wasConnected) ok = false;
+            }
             endAll();
         }
         channels_.keyboard.streamingEnabled = false;
         beginAll();
-        writeUnitTables(activeProfile());
+        ok = writeUnitTables(activeProfile()) && ok;
         endAll();
         channels_.keyboard.streamingEnabled = true;
-        host_.saveKeyProfile();
-        host_.saveDeviceProfile();
+        if (ok) {
+            host_.saveKeyProfile();
+            host_.saveDeviceProfile();
+        } else {
+            debugLog("save to device: a unit did not take its tables; the profile files are left as they were");
+        }
     }
     host_.hideProgressLater();
+    if (proceed && !ok) host_.showNoticeLater("kb_save_failed_text");
+    return proceed && ok;
 }
 
 void KeyboardTransfers::keyDefaults() {

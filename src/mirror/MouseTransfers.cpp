@@ -104,13 +104,6 @@ int MouseTransfers::switchProfile(unsigned n) {
 
 // ---- writes ---------------------------------------------------------------------------------------
 
-void MouseTransfers::flush(std::atomic<bool>& dirty) {
-    if (!dirty.exchange(false)) return;
-    uint8_t buffer[kBlockBytes] = {};
-    std::memcpy(buffer, mirror_.record.data(), kRecordSize);
-    channel_.writeBlock(buffer, kBlockBytes, 0);  // the flag is down whatever the answer
-}
-
 int MouseTransfers::writeKeyTable(unsigned profile) {
     if (profile >= mirror::kOnboardProfiles) return ResultBadProfile;
     return channel_.writeKeyTable(mirror_.keyTables[profile].data(), kKeyTableBytes, profile);

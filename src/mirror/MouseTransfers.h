@@ -1,5 +1,5 @@
 // Every transfer sequence between the mouse and the mouse mirror: read-all, the re-read of the
-// active block, the onboard profile switch, the current-settings flush, writing the key table,
+// active block, the onboard profile switch, writing the key table,
 // the reset, save to device (recoil image, macro image, key table, in that order) and the writes
 // after a profile file was loaded. Runs on the UI thread.
 //
@@ -64,8 +64,6 @@ public:
     // Makes onboard profile n active. -201 for n outside 0..4 (nothing is sent); 1 also when n
     // was active already (one read, nothing changes).
     int switchProfile(unsigned n);
-    // Timer 2: sends the record when the flag is set, and clears the flag whatever the result.
-    void flush(std::atomic<bool>& dirty);
     // The 126 bytes of key-table slot p to onboard profile p.
     int writeKeyTable(unsigned profile);
     void saveToDevice();

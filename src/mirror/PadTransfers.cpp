@@ -87,13 +87,6 @@ int PadTransfers::switchProfile(unsigned n) {
     return result;
 }
 
-void PadTransfers::flush(std::atomic<bool>& dirty) {
-    if (!dirty.exchange(false)) return;
-    uint8_t buffer[kBlockBytes] = {};
-    std::memcpy(buffer, mirror_.record.data(), kRecordSize);
-    channel_.writeBlock(buffer, kBlockBytes, 0);
-}
-
 void PadTransfers::reset() {
     channel_.resetDevice();
     host_.readAgainLater();

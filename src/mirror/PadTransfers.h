@@ -1,5 +1,5 @@
 // Every transfer sequence between the mouse pad and the pad mirror: read-all, the re-read of the
-// active block, the onboard profile switch, the current-settings flush and the reset. Runs on the
+// active block, the onboard profile switch and the reset. Runs on the
 // UI thread. Like the mouse's, each sequence stops at the first command that fails, and a read
 // lands in the mirror only when it succeeded.
 #pragma once
@@ -29,7 +29,6 @@ public:
     int rereadActiveBlock();
     // -201 for n outside 0..4 (nothing is sent); 1 also when n was active already.
     int switchProfile(unsigned n);
-    void flush(std::atomic<bool>& dirty);
     void reset();
 
     unsigned activeProfile() const;

@@ -10,7 +10,7 @@
 //
 // No entry is selected afterwards.
 //
-// Beyond the original behaviour, so that nothing is lost or half done:
+// So that nothing is lost or half done:
 // - an existing file "新配置文件1" (any case) is kept, not overwritten with the defaults: the count
 //   may have been lost while the user's file survived;
 // - when the new file cannot be written the list stays empty and its INI values unwritten, so the

@@ -7,9 +7,12 @@
 //
 // Reading: the value with surrounding blanks removed, and one pair of matching quotes ('...' or
 // "...") around it removed, cut to the size of the 260-character buffer the lists were read with:
-// at most 259 characters (UTF-16 units, as the original counted; a character is never split) and
-// never past a NUL byte. A missing file, section or key, or a name that could not be in an INI
-// file, reads as the default (cut the same way, trailing blanks removed).
+// at most 259 characters (UTF-16 units, as Windows' private-profile functions count; a character
+// is never split). A value holding a NUL byte would be cut there into another name, so it reads
+// as the default. A missing file, section or key, a file that is not a regular file (it is opened
+// without blocking and not read), or a name that could not be in an INI file, reads as the
+// default (cut the same way, trailing blanks removed). The parsed file is kept while it is
+// unchanged, so reading N values of one file costs one parse.
 //
 // Writing: creates the file, section and key as needed; every other line stays byte for byte. A
 // new key goes at the end of its section, a new section at the end of the file. Each change is
@@ -35,8 +38,8 @@ std::string readIniString(const std::string& file, const std::string& section, c
                           const std::string& defaultValue = "0");
 
 // The decimal number at the start of the value (optional sign, digits; overflow saturates), 0 when
-// there is none, as the original's conversion of the text read. A missing or empty value gives
-// defaultValue.
+// there is none, as Windows' private-profile functions convert the text they read. A missing or
+// empty value gives defaultValue.
 int readIniInt(const std::string& file, const std::string& section, const std::string& key, int defaultValue = 0);
 
 bool writeIniString(const std::string& file, const std::string& section, const std::string& key,

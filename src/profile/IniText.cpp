@@ -154,6 +154,38 @@ std::optional<std::string> findValue(std::string_view text, std::string_view sec
     return std::string(p.lines[at].value);
 }
 
+namespace {
+
+std::string lowered(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) c = lowerAscii(c);
+    return out;
+}
+
+}  // namespace
+
+ValueIndex::ValueIndex(std::string_view text) {
+    const Parsed p = parse(text);
+    std::unordered_map<std::string, std::string>* current = nullptr;  // null: before any section or in a repeat
+    for (const Line& line : p.lines) {
+        if (line.kind == Line::section) {
+            auto [at, fresh] = sections_.try_emplace(lowered(line.name));
+            current = fresh ? &at->second : nullptr;  // a later section of the same name is never searched
+        } else if (line.kind == Line::key && current) {
+            auto [at, fresh] = current->try_emplace(lowered(line.name), line.value);
+            if (fresh) bytes_ += at->first.size() + at->second.size();
+        }
+    }
+}
+
+std::optional<std::string> ValueIndex::find(std::string_view section, std::string_view key) const {
+    const auto s = sections_.find(lowered(trimBlanks(section)));
+    if (s == sections_.end()) return std::nullopt;
+    const auto k = s->second.find(lowered(trimBlanks(key)));
+    if (k == s->second.end()) return std::nullopt;
+    return k->second;
+}
+
 std::string withValue(std::string_view text, std::string_view section, std::string_view key,
                       std::string_view value) {
     section = trimBlanks(section);

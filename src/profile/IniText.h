@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace initext {
 
@@ -17,6 +18,19 @@ std::string_view trimBlanks(std::string_view s);
 
 // The raw value of the key (blanks around it removed, quotes kept), or nothing.
 std::optional<std::string> findValue(std::string_view text, std::string_view section, std::string_view key);
+
+// Every value of a file's text, found as findValue finds it (the first matching section, its first
+// matching key), after one pass over the text: reading N values of a file costs one parse.
+class ValueIndex {
+public:
+    explicit ValueIndex(std::string_view text);
+    std::optional<std::string> find(std::string_view section, std::string_view key) const;
+    std::size_t size() const { return bytes_; }
+
+private:
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> sections_;
+    std::size_t bytes_ = 0;
+};
 
 // The text with the key set; other lines untouched. Names must be valid.
 std::string withValue(std::string_view text, std::string_view section, std::string_view key,

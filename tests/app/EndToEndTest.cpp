@@ -33,7 +33,7 @@ int countReadAlls(const std::vector<Report>& kb) {
 
 TEST(EndToEnd, TheProgramFollowsTheKeyboardFamily) {
     Session session;
-    if (!session.built()) GTEST_SKIP() << "no " << session.program;
+    ZELKAR_NEED_PROGRAM(session.built(), session.program);
     const std::string& wire = session.wire;
     const auto busProcess = session.startBus("kb,small,companion");
     Child& bus = *busProcess;

@@ -112,7 +112,7 @@ std::vector<Frame> framesOnTheWire(const std::vector<Report>& sent) {
 }  // namespace
 
 TEST(LightingEndToEnd, TheStoredDeviceProfilesEffectIsWhatTheKeyboardReceives) {
-    if (!Session().built()) GTEST_SKIP() << "no program built";
+    ZELKAR_NEED_PROGRAM(Session().built(), "the program");
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.what);
         Session session;

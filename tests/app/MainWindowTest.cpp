@@ -228,6 +228,29 @@ TEST_F(MainWindowTest, TwoDirtyFlagsAreFlushedInOneTickKeyboardThenMousePad) {
     EXPECT_TRUE(spinUntil([&] { return !sentTo(*bus, "kb").empty(); }));
 }
 
+// A record the keyboard refused stays dirty and is sent again; after three refusals in a row the
+// change is given up and the user told once.
+TEST_F(MainWindowTest, ARefusedFlushKeepsTheFlagUntilAWriteIsTaken) {
+    ASSERT_TRUE(bus->plug("kb"));
+    auto window = makeWindow();
+    ASSERT_TRUE(waitForInit(*window));
+    ASSERT_EQ(window->channel(ChannelKeyboard).connect(busPath(0x751D, 1, 4)), 1);
+    ASSERT_TRUE(bus->failCommand("kb", kWriteBlock, 0xFF, 1));
+    bus->clearWireRecords();
+    window->markDirty(DeviceKind::keyboard);
+    ASSERT_TRUE(spinUntil([&] { return sentTo(*bus, "kb").size() >= 2; }));
+    ASSERT_TRUE(spinUntil([&] { return !window->isDirty(DeviceKind::keyboard); }));
+    EXPECT_EQ(sentTo(*bus, "kb").size(), 2u);  // refused, then taken
+    EXPECT_EQ(boxesWithKey("kb_settings_write_failed_text"), 0);
+
+    ASSERT_TRUE(bus->failCommand("kb", kWriteBlock, 0xFF));  // refused every time
+    bus->clearWireRecords();
+    window->markDirty(DeviceKind::keyboard);
+    ASSERT_TRUE(spinUntil([&] { return boxesWithKey("kb_settings_write_failed_text") == 1; }));
+    EXPECT_FALSE(window->isDirty(DeviceKind::keyboard));
+    EXPECT_EQ(sentTo(*bus, "kb").size(), 3u);
+}
+
 TEST_F(MainWindowTest, KeyboardAbOptionsWriteTheFlagAndTheRecord) {
     ASSERT_TRUE(bus->plug("kb"));
     auto window = makeWindow();

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "app/AppTestSupport.h"
+#include "app/ProcessAndWire.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ class ProgramProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         program = apptest::binaryDir() + "/bin/zelkar";
-        if (::access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "build the zelkar target first";
+        ZELKAR_NEED_PROGRAM(::access(program.c_str(), X_OK) == 0, program);
         testsupport::makeDirs(dir.path() + "/run");
         ::chmod((dir.path() + "/run").c_str(), 0700);
         env = {

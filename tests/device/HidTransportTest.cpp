@@ -144,7 +144,7 @@ TEST(HidPresence, FollowsTheNodeAndItsIdentity) {
     fixture.removeNode(2);
     EXPECT_FALSE(transport.isPresent(path));
     // The number comes back for another device: not the one the path names.
-    fixture.addNode(2, 0x046D, 0xC077, 0, testsupport::vendorCommandDescriptor());
+    fixture.addNode(2, 0xF00D, 0xC077, 0, testsupport::vendorCommandDescriptor());
     EXPECT_FALSE(transport.isPresent(path));
     EXPECT_FALSE(transport.isPresent("unknown:/dev/null#vid_0c45&pid_751d"));
 }

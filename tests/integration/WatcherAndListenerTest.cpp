@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "device/DeviceChannel.h"
 #include "device/DeviceWatcher.h"
 #include "device/KeyboardListener.h"
 #include "integration/BusFixture.h"
@@ -91,6 +92,40 @@ TEST_F(WatcherOnBus, ArrivalsRemovalsAndOneActivation) {
     EXPECT_EQ(host.take(), (Events{"arrived 1/255", "arrived 1/0"}));
 }
 
+// Unplugged and plugged again between two passes: the path is the same and present, but the
+// device behind it is another. The watcher removes it and finds it again; so it does when a
+// handle reports its device gone, and the channel that saw it go sends nothing more.
+TEST_F(WatcherOnBus, AQuickReplugIsRemovedAndFoundAgain) {
+    ASSERT_TRUE(bus.plug("kb"));
+    watcher.pass();
+    host.take();
+    DeviceChannel kb{busRoots(dir.path())};
+    std::vector<std::string> reported;
+    kb.setGoneHandler([&](const std::string& path) {
+        reported.push_back(path);
+        slots.reportGone(path);
+    });
+    const std::string path = slots.presentPath(1, 0);
+    ASSERT_EQ(kb.connect(path), 1);
+    ASSERT_TRUE(bus.unplug("kb"));
+    ASSERT_TRUE(bus.plug("kb"));
+    watcher.pass();
+    EXPECT_EQ(host.take(), (Events{"removed 1/0", "removed 1/255", "arrived 1/255", "arrived 1/0"}));
+    EXPECT_EQ(slots.presentPath(1, 0), path);
+    EXPECT_NE(kb.beginTransfer(), 1);
+    EXPECT_EQ(reported, std::vector<std::string>{path});
+    EXPECT_FALSE(kb.isConnected());
+    ASSERT_EQ(kb.connect(path), 1);
+    EXPECT_EQ(kb.beginTransfer(), 1);
+
+    // A handle's report alone has the device removed and found again.
+    slots.reportGone(path);
+    watcher.pass();
+    EXPECT_EQ(host.take(), (Events{"removed 1/0", "removed 1/255", "arrived 1/255", "arrived 1/0"}));
+    watcher.pass();
+    EXPECT_TRUE(host.take().empty());
+}
+
 TEST_F(WatcherOnBus, AFailedSearchIsTriedAgain) {
     // A hidraw class folder that cannot be read makes enumeration fail on every pass.
     TempDir sys;
@@ -163,6 +198,28 @@ TEST_F(ListenerOnBus, FollowsTheKeyboardAwayAndBack) {
     ASSERT_TRUE(bus.unplug("kb"));
     ASSERT_TRUE(waitListening(false, 2s));
     ASSERT_TRUE(bus.plug("kb"));
+    ASSERT_TRUE(waitListening(true, 3s));
+    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(bus.notify("kb", 0x0402));
+    ASSERT_TRUE(host.waitFor(1, 2s));
+    EXPECT_EQ(host.take(), Events{"readall"});
+}
+
+// A replug quicker than the listener's look: its dead handle is reported, not read in a loop.
+TEST_F(ListenerOnBus, AQuickReplugIsReportedAndListenedToAgain) {
+    listener.setSlotList(&slots);
+    ASSERT_TRUE(bus.plug("kb"));
+    watcher.pass();
+    host.take();
+    start();
+    ASSERT_TRUE(waitListening(true, 3s));
+    ASSERT_TRUE(bus.unplug("kb"));
+    ASSERT_TRUE(bus.plug("kb"));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_LE(listener.connections(), 3u);  // no tight loop of connections
+    EXPECT_TRUE(slots.anyGone());           // the listener reported its dead handle
+    watcher.pass();
+    EXPECT_EQ(host.take(), (Events{"removed 1/0", "removed 1/255", "arrived 1/255", "arrived 1/0"}));
     ASSERT_TRUE(waitListening(true, 3s));
     std::this_thread::sleep_for(50ms);
     ASSERT_TRUE(bus.notify("kb", 0x0402));

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <ostream>
 
 #include "integration/BusFixture.h"
 #include "mirror/KeyboardTransfers.h"
@@ -91,10 +92,11 @@ TEST_F(KeyboardFamily, ReadAllFillsTheMirrorAndTheWorkingTable) {
 TEST_F(KeyboardFamily, TooManyKeysStopTheRead) {
     ASSERT_TRUE(bus.poke("kb", sim::Area::Info, 5, {171}));  // 513 bytes of key table
     ASSERT_EQ(kb.setTransferSize(300), 1);
-    transfers.readAll();
+    EXPECT_FALSE(transfers.readAll());
     EXPECT_EQ(host.calls, Calls{"box message_text_11"});
-    EXPECT_EQ(commands("kb"), (std::vector<uint8_t>{1, 3}));  // nothing after the information
+    EXPECT_EQ(commands("kb"), (std::vector<uint8_t>{1, 3, 2}));  // closed straight after the information
     EXPECT_EQ(kb.transferSize(), 300);
+    EXPECT_EQ(mirror->deviceInfo[0][5], 0);  // the mirror is left as it was
 }
 
 TEST_F(KeyboardFamily, TheCompanionKeyboardWinsAKeyItShares) {
@@ -138,7 +140,7 @@ TEST_F(KeyboardFamily, FlushSendsTheRecordPaddedWithZeros) {
     EXPECT_TRUE(sent("kb").empty());
     mirror->record[1] = 7;
     dirty = true;
-    transfers.flush(dirty);
+    EXPECT_EQ(transfers.flush(dirty), ResultOk);
     EXPECT_FALSE(dirty.load());
     const auto out = sent("kb");
     ASSERT_EQ(out.size(), 1u);
@@ -159,6 +161,24 @@ TEST_F(KeyboardFamily, AbFlagGoesToTheActiveProfilesBlock) {
     EXPECT_EQ(out[0][5] | (out[0][6] << 8), 2 * 64 + 23);
     EXPECT_EQ(out[0][8], 1);
     EXPECT_EQ(mirror->record[23], 1);
+
+    // A profile number past the onboard profiles (from a profile file or a device) gets profile
+    // 0's flag, never an address beyond them.
+    bus.clearWireRecords();
+    mirror->record[0] = 200;
+    transfers.writeAbFlag(false);
+    ASSERT_EQ(sent("kb").size(), 1u);
+    EXPECT_EQ(sent("kb")[0][5] | (sent("kb")[0][6] << 8), 23);
+}
+
+TEST_F(KeyboardFamily, AFlushTheKeyboardRefusedStaysDirty) {
+    readFamily();
+    std::atomic<bool> dirty{true};
+    ASSERT_TRUE(bus.failCommand("kb", CmdWriteBlock, 0xFF, 1));
+    EXPECT_EQ(transfers.flush(dirty), ResultStatusRejected);
+    EXPECT_TRUE(dirty.load());
+    EXPECT_EQ(transfers.flush(dirty), ResultOk);
+    EXPECT_FALSE(dirty.load());
 }
 
 TEST_F(KeyboardFamily, SaveToDeviceWithoutTheSmallKeyboard) {
@@ -208,6 +228,109 @@ TEST_F(KeyboardFamily, DefaultsRestoreTheBuiltInCodes) {
     EXPECT_EQ(mirror->lighting.selectedSet, 0);
 }
 
+// Reads that fail at any step: the mirror stays as it was, no profile file is saved, command 1 is
+// closed by command 2 whenever the unit can still hear it, and the user is told once.
+struct ReadFault {
+    const char* name;
+    enum Kind { Drop, Status, Unplug } kind;
+    unsigned after;    // Unplug: requests that go through first
+    uint8_t command;   // Status: the command refused
+};
+
+void PrintTo(const ReadFault& f, std::ostream* out) { *out << f.name; }
+
+class KeyboardReadFaults : public KeyboardFamily, public ::testing::WithParamInterface<ReadFault> {};
+
+TEST_P(KeyboardReadFaults, LeaveTheMirrorAndTheFilesAlone) {
+    const ReadFault f = GetParam();
+    const auto before = std::make_unique<KeyboardMirror>(*mirror);
+    bool armed = false;
+    switch (f.kind) {
+    case ReadFault::Drop: armed = bus.dropAnswers("kb", 100000); break;
+    case ReadFault::Status: armed = bus.failCommand("kb", f.command, 0xFF); break;
+    case ReadFault::Unplug: armed = bus.unplugAfter("kb", f.after); break;
+    }
+    ASSERT_TRUE(armed);
+    EXPECT_FALSE(transfers.readAll());
+    EXPECT_EQ(host.calls, Calls{"box kb_no_answer_text"});
+    EXPECT_EQ(0, std::memcmp(before.get(), mirror.get(), sizeof(KeyboardMirror)));
+    const auto wire = commands("kb");
+    ASSERT_FALSE(wire.empty());
+    EXPECT_EQ(wire.front(), 1);
+    if (f.kind == ReadFault::Status) EXPECT_EQ(wire.back(), 2);
+    if (f.kind == ReadFault::Unplug) EXPECT_FALSE(kb.isConnected());  // gone, not merely silent
+
+    // A second failure is not told again; a read that works clears that.
+    host.calls.clear();
+    EXPECT_FALSE(transfers.readAll());
+    EXPECT_TRUE(host.calls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AtEachStep, KeyboardReadFaults,
+    ::testing::Values(ReadFault{"NoAnswer", ReadFault::Drop, 0, 0},
+                      ReadFault{"InfoRefused", ReadFault::Status, 0, CmdReadDeviceInfo},
+                      ReadFault{"DefaultTableRefused", ReadFault::Status, 0, CmdReadDefaultKeyTable},
+                      ReadFault{"BlockRefused", ReadFault::Status, 0, CmdReadBlock},
+                      ReadFault{"KeyTableRefused", ReadFault::Status, 0, CmdReadKeyTable},
+                      ReadFault{"UnplugAfterBegin", ReadFault::Unplug, 1, 0},
+                      ReadFault{"UnplugInDefaultTable", ReadFault::Unplug, 5, 0},
+                      ReadFault{"UnplugInKeyTable", ReadFault::Unplug, 14, 0},
+                      ReadFault{"UnplugBeforeActiveByte", ReadFault::Unplug, 17, 0}),
+    [](const ::testing::TestParamInfo<ReadFault>& info) { return std::string(info.param.name); });
+
+TEST_F(KeyboardFamily, AKeyboardThatStopsAnsweringMidReadKeepsTheMirror) {
+    ASSERT_TRUE(transfers.readAll());  // a good read first
+    host.calls.clear();
+    const auto before = std::make_unique<KeyboardMirror>(*mirror);
+    ASSERT_TRUE(bus.poke("kb", sim::Area::Settings, 1, {9}));
+    ASSERT_TRUE(bus.dropAnswers("kb", 100000));
+    bus.clearWireRecords();
+    EXPECT_FALSE(transfers.readAll());
+    EXPECT_EQ(0, std::memcmp(before.get(), mirror.get(), sizeof(KeyboardMirror)));
+    EXPECT_TRUE(kb.isSilent());
+    // Silent: the begin got four attempts, the closing command one.
+    EXPECT_EQ(commands("kb"), (std::vector<uint8_t>{1, 1, 1, 1, 2}));
+    // It answers again: the read completes and takes the new settings.
+    ASSERT_TRUE(bus.clearFaults("kb"));
+    EXPECT_TRUE(transfers.readAll());
+    EXPECT_FALSE(kb.isSilent());
+    EXPECT_EQ(mirror->record[1], 9);
+}
+
+TEST_F(KeyboardFamily, AUnitReadThatFailsKeepsTheMirrorAndClosesTheTransfer) {
+    readFamily();
+    const auto before = std::make_unique<KeyboardMirror>(*mirror);
+    ASSERT_TRUE(bus.failCommand("small", CmdReadKeyTable, 0xFF));
+    EXPECT_FALSE(transfers.readSmall());
+    EXPECT_EQ(host.calls, Calls{"box kb_no_answer_text"});  // no profile file saved
+    EXPECT_EQ(0, std::memcmp(before.get(), mirror.get(), sizeof(KeyboardMirror)));
+    EXPECT_EQ(commands("small").back(), 2);
+}
+
+TEST_F(KeyboardFamily, ASaveTheKeyboardRefusesSaysSoAndLeavesTheFiles) {
+    readFamily();
+    ASSERT_TRUE(bus.failCommand("kb", CmdWriteKeyTable, 0xFF, 2));
+    EXPECT_FALSE(transfers.saveToDevice());
+    EXPECT_EQ(host.calls, (Calls{"progress", "progress off", "box kb_save_failed_text"}));
+    EXPECT_EQ(commands("kb").back(), 2);
+    EXPECT_TRUE(kb.streamingEnabled.load());
+}
+
+TEST_F(KeyboardFamily, LateAnswersAreNotTakenForTheNextRequest) {
+    readFamily();
+    std::vector<uint8_t> keys, block;
+    ASSERT_TRUE(bus.poke("kb", sim::Area::Settings, 1, {4, 3, 2}));
+    ASSERT_TRUE(bus.peek("kb", sim::Area::Settings, 0, 56, &block));
+    // The information, the first default-table chunks: each answered 320 ms late, after its
+    // attempt's time limit, while the next attempt (the same request) waits.
+    ASSERT_TRUE(bus.delayAnswers("kb", 3, 320));
+    EXPECT_TRUE(transfers.readAll());
+    EXPECT_EQ(mirror->deviceInfo[0][5], 126);
+    EXPECT_EQ(0, std::memcmp(mirror->blocks[0].data(), block.data(), 56));
+    EXPECT_EQ(mirror->record[1], 4);
+}
+
 TEST(KeyboardMerge, KeysNoUnitCarriesKeepTheirEntries) {
     auto m = std::make_unique<KeyboardMirror>();
     m->workingKeyTable[1].fill(0x5A);
@@ -222,6 +345,7 @@ TEST(KeyboardMerge, KeysNoUnitCarriesKeepTheirEntries) {
     // A companion table shorter than 20 positions is never read past its end.
     m->deviceInfo[0][5] = 0;
     m->companionDefaultKeyTable.fill(0);
+    m->positionMaps[2] = absentPositions();
     KeyboardTransfers::rebuildPositionMaps(*m);
-    SUCCEED();
+    for (size_t key = 0; key < kKeyboardLogicalKeys; ++key) EXPECT_EQ(m->positionMaps[2][key], kPositionAbsent) << key;
 }

@@ -153,35 +153,6 @@ TEST_F(MouseAndPad, MouseProfileSwitch) {
     EXPECT_TRUE(sent("mouse").empty());
 }
 
-TEST_F(MouseAndPad, FlushesSendTheRecordPaddedWithZeros) {
-    struct Case {
-        const char* dev;
-        size_t recordSize;
-    };
-    for (const Case c : {Case{"mouse", 23}, Case{"pad", 21}}) {
-        SCOPED_TRACE(c.dev);
-        clear();
-        const bool isMouse = std::string(c.dev) == "mouse";
-        uint8_t* record = isMouse ? ms->record.data() : mp.record.data();
-        for (size_t i = 0; i < c.recordSize; ++i) record[i] = uint8_t(0xA0 + i);
-        record[0] = 0;
-        std::atomic<bool> dirty{false};
-        isMouse ? mouseTransfers.flush(dirty) : padTransfers.flush(dirty);
-        EXPECT_TRUE(sent(c.dev).empty());
-        dirty = true;
-        isMouse ? mouseTransfers.flush(dirty) : padTransfers.flush(dirty);
-        EXPECT_FALSE(dirty.load());
-        const auto out = sent(c.dev);
-        ASSERT_EQ(out.size(), 1u);
-        EXPECT_EQ(out[0][3], 6);
-        EXPECT_EQ(out[0][4], 56);
-        EXPECT_EQ(0, std::memcmp(&out[0][8], record, c.recordSize));
-        EXPECT_EQ(std::vector<uint8_t>(out[0].begin() + 8 + c.recordSize, out[0].end()),
-                  std::vector<uint8_t>(56 - c.recordSize, 0));
-        EXPECT_EQ(peek(c.dev, sim::Area::Settings, 1, 1)[0], 0xA1);
-    }
-}
-
 TEST_F(MouseAndPad, SaveToDeviceWritesRecoilMacroAndKeyTableInOrder) {
     mouseTransfers.readAll();
     ms->record[0] = 1;

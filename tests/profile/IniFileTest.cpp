@@ -58,7 +58,7 @@ TEST(IniFile, ReadsLikeThePrivateProfileFunctions) {
         {"[A]\nj=1\n[B]\nk=2\n", "A", "k", "x  ", "x"},
         {"[PROFILENAME]\n0=新配置文件1\n", "profilename", "0", "0", "新配置文件1"},
         {"[ÄBC]\nk=1\n", "äbc", "k", "0", "0"},                      // only ASCII folds
-        {"[A]\nk=" + nul + "\n", "A", "k", "0", "ab"},
+        {"[A]\nk=" + nul + "\n", "A", "k", "0", "0"},  // cut at the NUL it would name another profile
         {"garbage\x01\n]][[==\n[A\0]\nk=no\n[A]\nk=ok\n"s, "a", "K", "0", "ok"},
     };
     TempDir dir;
@@ -68,6 +68,16 @@ TEST(IniFile, ReadsLikeThePrivateProfileFunctions) {
     }
     EXPECT_EQ(readIniString(dir.file("missing.ini"), "A", "k"), "0");
     EXPECT_EQ(readIniString(dir.path(), "A", "k", "d"), "d");  // a folder, not a file
+}
+
+// Something that is not a regular file in place of an INI file (a FIFO would hold a plain open
+// forever) reads as the default and is not written, at once.
+TEST(IniFile, OnlyRegularFilesAreOpenedAndNothingBlocks) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("kbProfile.ini").c_str(), 0600), 0);
+    EXPECT_EQ(readIniString(dir.file("kbProfile.ini"), "PROFILECOUNT", "count", "7"), "7");
+    EXPECT_FALSE(writeIniString(dir.file("kbProfile.ini"), "PROFILECOUNT", "count", "1"));
+    EXPECT_FALSE(deleteIniKey(dir.file("kbProfile.ini"), "PROFILECOUNT", "count"));
 }
 
 TEST(IniFile, ValuesAreCutToTheBuffer) {
@@ -88,7 +98,7 @@ TEST(IniFile, ValuesAreCutToTheBuffer) {
     }
 }
 
-TEST(IniFile, ReadsIntegersAsTheOriginalConvertedThem) {
+TEST(IniFile, ReadsIntegersAsPrivateProfileFunctionsConvertThem) {
     struct Case { std::string value; int expected; } cases[] = {
         {"12", 12}, {"-5", -5}, {"+7", 7}, {"12abc", 12}, {"abc", 0}, {"", -1}, {" 42 ", 42},
         {"\"8\"", 8}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},

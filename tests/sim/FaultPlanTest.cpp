@@ -11,16 +11,18 @@ using namespace sim;
 namespace {
 
 // One letter per request: '.' answered normally, 'x' swallowed, 'U' swallowed and unplugged,
-// 'F'/'E' forced status 0xFF/0xFE, 'w' wrong id, 's' short, 'd' delayed.
-char letter(const FaultDecision& d) {
-    if (d.unplug) return 'U';
-    if (d.swallow) return 'x';
-    if (d.forcedStatus == 0xFF) return 'F';
-    if (d.forcedStatus == 0xFE) return 'E';
-    if (d.garble == Garble::WrongId) return 'w';
-    if (d.garble == Garble::Short) return 's';
-    if (d.delayMs) return 'd';
-    return '.';
+// 'F'/'E' forced status 0xFF/0xFE, 'w' wrong id, 's' short, 'd' delayed; a delay that comes with
+// a forced status or a garble adds 'd' after that letter.
+std::string letter(const FaultDecision& d) {
+    if (d.unplug) return "U";
+    if (d.swallow) return "x";
+    const std::string late = d.delayMs ? "d" : "";
+    if (d.forcedStatus == 0xFF) return "F" + late;
+    if (d.forcedStatus == 0xFE) return "E" + late;
+    if (d.garble == Garble::WrongId) return "w" + late;
+    if (d.garble == Garble::Short) return "s" + late;
+    if (d.delayMs) return "d";
+    return ".";
 }
 
 struct Scenario {
@@ -50,7 +52,7 @@ TEST(FaultPlan, DecidesRequestByRequest) {
         {"garble short", [](FaultPlan& f) { f.garble(1, Garble::Short); }, "33", "s."},
         {"delay spends only on answers", [](FaultPlan& f) { f.delay(1, 50); f.drop(1); }, "555", "xd."},
         {"a forced status can still come late",
-         [](FaultPlan& f) { f.failCommand(5, 0xFF, 1); f.delay(1, 10); }, "55", "F."},
+         [](FaultPlan& f) { f.failCommand(5, 0xFF, 1); f.delay(1, 10); }, "55", "Fd."},
     };
     for (const Scenario& s : scenarios) {
         SCOPED_TRACE(s.what);
@@ -76,5 +78,5 @@ TEST(FaultPlan, DelayCarriesItsTimeAndClearDisarmsEverything) {
     EXPECT_FALSE(plan.empty());
     plan.clear();
     EXPECT_TRUE(plan.empty());
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(letter(plan.onRequest(3)), '.');
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(letter(plan.onRequest(3)), ".");
 }

@@ -61,7 +61,7 @@ TEST(EndToEndOnX11, AKeyRemappedByPressingAKeyReachesTheKeyboard) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
     const std::string build = std::getenv("ZELKAR_BINARY_DIR");
     const std::string program = build + "/bin/zelkar", emulator = build + "/sim/zelkar-vhid";
-    if (::access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << program;
+    ZELKAR_NEED_PROGRAM(::access(program.c_str(), X_OK) == 0, program);
     std::unique_ptr<Display, int (*)(Display*)> connection(xtest::openDisplay(), XCloseDisplay);
     if (!connection) GTEST_SKIP() << "the display cannot be reached";
     Display* display = connection.get();

@@ -165,3 +165,9 @@ bool hidrawNodePresent(const HidRoots& roots, const std::string& devPath, uint16
     struct stat st {};
     return vendor == vendorId && product == productId && ::stat(devPath.c_str(), &st) == 0;
 }
+
+std::string hidrawNodeIdentity(const HidRoots& roots, const std::string& devPath) {
+    const std::string name = devPath.substr(devPath.find_last_of('/') + 1);
+    std::string hidDevice;
+    return hidDeviceFolder(roots.sysfs + "/class/hidraw/" + name, &hidDevice) ? hidDevice : std::string();
+}

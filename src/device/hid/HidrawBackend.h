@@ -19,3 +19,7 @@ HidOpenedNode openHidrawNode(const std::string& devPath, bool readAccess, bool w
 // True while sysfs still shows the node with the same vendor and product (numbers are reused
 // when another device takes the node).
 bool hidrawNodePresent(const HidRoots& roots, const std::string& devPath, uint16_t vendorId, uint16_t productId);
+
+// What tells this node's device from one plugged in later at the same node: the kernel's hid
+// device folder ("0003:0C45:751D.0007", a new name for every device it creates). "" when absent.
+std::string hidrawNodeIdentity(const HidRoots& roots, const std::string& devPath);

@@ -282,3 +282,10 @@ void listVhidNodes(const std::string& busDir, std::vector<HidNodeInfo>* out, std
         out->push_back(std::move(info));
     }
 }
+
+std::string vhidNodeIdentity(const std::string& socketPath) {
+    struct stat file {};
+    if (::lstat(socketPath.c_str(), &file) != 0 || !S_ISSOCK(file.st_mode)) return {};
+    return std::to_string(file.st_dev) + ":" + std::to_string(file.st_ino) + ":" + std::to_string(file.st_ctim.tv_sec) +
+           "." + std::to_string(file.st_ctim.tv_nsec);
+}

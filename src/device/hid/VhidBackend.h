@@ -19,3 +19,7 @@ HidOpenedNode openVhidNode(const std::string& socketPath, int helloTimeoutMs = 1
 // the bus process that published it lives: the watcher asks about every present device ten times
 // a second, and each connection would wake the bus.
 bool vhidNodePresent(const std::string& socketPath, uint16_t vendorId, uint16_t productId);
+
+// What tells this socket from one published later at the same path (a device unplugged and
+// plugged again): the socket file's device, inode and change time. "" when absent.
+std::string vhidNodeIdentity(const std::string& socketPath);
