@@ -11,18 +11,9 @@
 
 namespace {
 
-constexpr const char* kPrefix = "kb_";
 constexpr const char* kPanel = "kb_tab_function";
-constexpr const char* kTypeCombo = "kb_key_fct_combo";
-constexpr const char* kPlayModeCombo = "kb_key_fct_combo_24";
-constexpr const char* kMacroCombo = "kb_key_fct_combo_23";
-constexpr const char* kCapturedKeyEdit = "kb_key_fct_edit_21";
-constexpr const char* kRepeatPanel = "kb_tab_function_26";
 constexpr const char* kKeyButtonPrefix = "kb_key_";
 constexpr int kKeyCount = keys::kKeyboardLogicalKeyCount;
-constexpr int kTypeItems = keys::functionItemCount(keys::KeyPage::Keyboard);
-
-std::string control(std::string_view suffix) { return kPrefix + std::string(suffix); }
 
 std::string keyButton(int key) { return kKeyButtonPrefix + std::to_string(key); }
 
@@ -43,8 +34,6 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-bool isKeyboardOnlyCombo(std::string_view suffix) { return suffix == "key_fct_combo_25"; }  // the mouse's gun
-
 }  // namespace
 
 std::string keyHotImage(const std::string& plain) {
@@ -55,7 +44,12 @@ std::string keyHotImage(const std::string& plain) {
 }
 
 KeyboardKeyPage::KeyboardKeyPage(ui::Ui& ui, KeyboardMirror& mirror, InputCapture& capture, MacroNamesFn macroNames)
-    : ui_(ui), mirror_(mirror), capture_(capture), macroNames_(std::move(macroNames)) {}
+    : ui_(ui),
+      mirror_(mirror),
+      editor_(ui, capture, {"kb_", keys::KeyPage::Keyboard, HookMode::KeyboardSingleKey, false},
+              {kKeyCount, [this](int key) { return entryOf(key); },
+               [](int key) { return keys::kKeyboardDefaultCodes[std::size_t(key)]; }, [this] { refreshKeyTips(); }},
+              std::move(macroNames)) {}
 
 // ---- routing ----------------------------------------------------------------------------------------
 
@@ -77,74 +71,50 @@ void KeyboardKeyPage::onNotification(const ui::Notification& n, int index) {
         }
         return openKey(key);
     }
-    if (n.type == "itemselect") {
-        if (sender == kTypeCombo) return chooseType();
-        if (sender == kPlayModeCombo) return choosePlayMode();
-        for (const keys::EditorCombo& combo : keys::kEditorCombos)
-            if (!isKeyboardOnlyCombo(combo.suffix) && sender == control(combo.suffix)) return encode();
-        return;
-    }
-    if (n.type == "textchanged") editChanged(sender);
+    editor_.onNotification(n);
 }
 
 // ---- the commands -----------------------------------------------------------------------------------
 
 void KeyboardKeyPage::openKey(int key) {
     if (key < 0 || key >= kKeyCount) return;
-    opened_ = key;
-    keys::EditorState state = readEditor();
-    const uint8_t* entry = entryOf(key);
-    const keys::ShowResult shown = keys::showKey({entry[0], entry[1], entry[2]}, context(), state);
-    writeEditor(state);
-    if (shown.typeShown) showSubPanel(state.typeItem);
-    // Keystrokes stay withheld from the desktop only while the editor asks for one.
-    if (shown.captureWanted)
-        startCapture();
-    else if (shown.typeShown)
-        cancelCapture();
+    editor_.setOpened(key);
+    editor_.showOpened();
 }
 
 void KeyboardKeyPage::restoreDefault() {
-    if (opened_ < 0 || opened_ >= kKeyCount) return;
-    const keys::KeyFunction code = keys::kKeyboardDefaultCodes[std::size_t(opened_)];
-    uint8_t* entry = entryOf(opened_);
+    if (!editor_.openedValid()) return;
+    int opened = editor_.opened();
+    const keys::KeyFunction code = keys::kKeyboardDefaultCodes[std::size_t(opened)];
+    uint8_t* entry = entryOf(opened);
     entry[0] = code.type;
     entry[1] = code.p1;
     entry[2] = code.p2;
     // The editor moves to the logical key that sits at this index on the keyboard unit, if any.
     const KeyPositionMap& keyboard = mirror_.positionMaps[std::size_t(KeyboardUnit::keyboard)];
     for (int i = 0; i < kKeyCount; ++i) {
-        if (keyboard[std::size_t(i)] == opened_) {
-            opened_ = i;
+        if (keyboard[std::size_t(i)] == opened) {
+            opened = i;
             break;
         }
     }
-    openKey(opened_);
+    openKey(opened);
     refreshKeyTips();
 }
 
 void KeyboardKeyPage::refresh() {
-    fillMacroChooser();
+    editor_.fillMacroChooser();
     refreshKeyTips();
 }
 
-void KeyboardKeyPage::onCapturedKey(int virtualKey, unsigned flags) {
-    if (!capturing()) return;
-    keys::EditorState state = readEditor();
-    if (!keys::captureKey(virtualKey, flags, state)) return;
-    captured_ = state.capturedFunction;
-    ui_.setTextKey(kCapturedKeyEdit, state.capturedKeyName);
-    encode();
-}
+void KeyboardKeyPage::onCapturedKey(int virtualKey, unsigned flags) { editor_.onCapturedKey(virtualKey, flags); }
 
-void KeyboardKeyPage::cancelCapture() {
-    if (capturing()) capture_.remove();
-}
+void KeyboardKeyPage::cancelCapture() { editor_.cancelCapture(); }
 
 void KeyboardKeyPage::refreshKeyTips() {
     for (int k = 0; k < kKeyCount; ++k) {
         const uint8_t* entry = entryOf(k);
-        const keys::KeyName name = keys::keyName({entry[0], entry[1], entry[2]}, keys::KeyPage::Keyboard, macros_);
+        const keys::KeyName name = keys::keyName({entry[0], entry[1], entry[2]}, keys::KeyPage::Keyboard, editor_.macros());
         if (name.kind == keys::KeyName::Kind::Unchanged) continue;
 
         const std::string button = keyButton(k);
@@ -163,92 +133,6 @@ void KeyboardKeyPage::refreshKeyTips() {
         ui_.setToolTip(button, translate(defaultName) + translate("Key_Set") + function);
         if (!plain.empty()) ui_.setBkImage(button, keyHotImage(plain));
     }
-}
-
-// ---- editor handlers --------------------------------------------------------------------------------
-
-void KeyboardKeyPage::chooseType() {
-    cancelCapture();
-    const int item = ui_.current(kTypeCombo);
-    showSubPanel(item);
-    if (item == int(keys::FunctionItem::Keyboard)) startCapture();
-    encode();
-}
-
-void KeyboardKeyPage::choosePlayMode() {
-    ui_.setVisible(kRepeatPanel, ui_.current(kPlayModeCombo) == keys::kPlayModeRepeatItem);
-    encode();
-}
-
-void KeyboardKeyPage::editChanged(const std::string& name) {
-    for (const keys::EditorEdit& edit : keys::kEditorEdits) {
-        if (name != control(edit.suffix)) continue;
-        const std::string text = ui_.text(name);
-        const std::string clamped = std::to_string(keys::clampEditValue(text, edit.upperBound));
-        if (clamped != text) ui_.setText(name, clamped);
-        return encode();
-    }
-}
-
-void KeyboardKeyPage::encode() {
-    if (opened_ < 0 || opened_ >= kKeyCount) return;
-    const std::optional<keys::KeyFunction> made = keys::encodeKey(readEditor(), context());
-    if (!made) return;  // nothing complete to write: the entry stays whole as it was
-    uint8_t* entry = entryOf(opened_);
-    entry[0] = made->type;
-    entry[1] = made->p1;
-    entry[2] = made->p2;
-    refreshKeyTips();
-}
-
-// ---- the editor's controls <-> EditorState ----------------------------------------------------------
-
-keys::EditorState KeyboardKeyPage::readEditor() const {
-    keys::EditorState state;
-    for (const keys::EditorCombo& combo : keys::kEditorCombos)
-        if (!isKeyboardOnlyCombo(combo.suffix)) state.*combo.field = ui_.current(control(combo.suffix));
-    for (const keys::EditorEdit& edit : keys::kEditorEdits)
-        state.*edit.field = keys::clampEditValue(ui_.text(control(edit.suffix)), edit.upperBound);
-    state.capturedKeyName =
-        ui_.isKeyMode(kCapturedKeyEdit) ? ui_.textKey(kCapturedKeyEdit) : ui_.text(kCapturedKeyEdit);
-    state.capturedFunction = captured_;
-    return state;
-}
-
-void KeyboardKeyPage::writeEditor(const keys::EditorState& state) {
-    for (const keys::EditorCombo& combo : keys::kEditorCombos) {
-        if (isKeyboardOnlyCombo(combo.suffix)) continue;
-        const std::string name = control(combo.suffix);
-        const int item = state.*combo.field;
-        if (ui_.current(name) != item) ui_.setCurrent(name, item, false);
-    }
-    for (const keys::EditorEdit& edit : keys::kEditorEdits) {
-        const std::string name = control(edit.suffix);
-        const std::string text = std::to_string(state.*edit.field);
-        if (ui_.text(name) != text) ui_.setText(name, text);
-    }
-    if (state.capturedKeyName.empty())
-        ui_.setText(kCapturedKeyEdit, "");
-    else
-        ui_.setTextKey(kCapturedKeyEdit, state.capturedKeyName);
-    captured_ = state.capturedFunction;
-    ui_.setVisible(kRepeatPanel, keys::repeatPanelVisible(state));
-}
-
-keys::EditorContext KeyboardKeyPage::context() const {
-    keys::EditorContext context;
-    context.page = keys::KeyPage::Keyboard;
-    if (opened_ >= 0 && opened_ < kKeyCount) context.defaultEntry = keys::kKeyboardDefaultCodes[std::size_t(opened_)];
-    context.macroCount = ui_.itemCount(kMacroCombo);
-    return context;
-}
-
-void KeyboardKeyPage::showSubPanel(int item) {
-    for (int i = 0; i < kTypeItems; ++i) ui_.setVisible(std::string(kPanel) + "_" + std::to_string(i), i == item);
-}
-
-void KeyboardKeyPage::startCapture() {
-    capture_.install(HookMode::KeyboardSingleKey, true, false);
 }
 
 // ---- helpers ----------------------------------------------------------------------------------------
@@ -270,12 +154,4 @@ std::string KeyboardKeyPage::translate(const std::string& key) {
     if (!ui_.has("str_test")) return ui::Language::instance().text(key);
     ui_.setTextKey("str_test", key);
     return ui_.text("str_test");
-}
-
-void KeyboardKeyPage::fillMacroChooser() {
-    macros_ = macroNames_ ? macroNames_() : std::vector<std::string>{};
-    const int selected = ui_.current(kMacroCombo);
-    ui_.clearItems(kMacroCombo);
-    for (const std::string& name : macros_) ui_.addItem(kMacroCombo, name);
-    if (selected >= 0 && selected < int(macros_.size())) ui_.setCurrent(kMacroCombo, selected, false);
 }

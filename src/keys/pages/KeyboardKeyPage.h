@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/ui/Ui.h"
-#include "keys/KeyEditor.h"
+#include "keys/pages/KeyEditorPanel.h"
 #include "mirror/KeyboardMirror.h"
 #include "platform/InputCapture.h"
 
@@ -27,8 +27,10 @@ public:
     using MacroNamesFn = std::function<std::vector<std::string>()>;
 
     KeyboardKeyPage(ui::Ui& ui, KeyboardMirror& mirror, InputCapture& capture, MacroNamesFn macroNames = {});
+    KeyboardKeyPage(const KeyboardKeyPage&) = delete;  // the editor calls back into this page
+    KeyboardKeyPage& operator=(const KeyboardKeyPage&) = delete;
     // Where the macro chooser's names come from (the keyboard's macro store).
-    void setMacroNames(MacroNamesFn macroNames) { macroNames_ = std::move(macroNames); }
+    void setMacroNames(MacroNamesFn macroNames) { editor_.setMacroNames(std::move(macroNames)); }
 
     // Everything the router hands to the page: "click" of "kb_key_<k>" (the key is read from the
     // name; index is the router's split of it) and of
@@ -51,32 +53,17 @@ public:
     void restoreDefault();
     void refreshKeyTips();
 
-    int openedKey() const { return opened_; }
-    bool capturing() const { return capture_.mode() == HookMode::KeyboardSingleKey && capture_.keyboardInstalled(); }
+    int openedKey() const { return editor_.opened(); }
+    bool capturing() const { return editor_.capturing(); }
 
 private:
-    keys::EditorState readEditor() const;
-    void writeEditor(const keys::EditorState& state);
-    keys::EditorContext context() const;
-    void showSubPanel(int item);
-    void startCapture();
-    void chooseType();
-    void choosePlayMode();
-    void editChanged(const std::string& control);
-    void encode();
     unsigned activeProfile() const;
     uint8_t* entryOf(int key);
     std::string translate(const std::string& key);
-    void fillMacroChooser();
 
     ui::Ui& ui_;
     KeyboardMirror& mirror_;
-    InputCapture& capture_;
-    MacroNamesFn macroNames_;
-    std::vector<std::string> macros_;
-    int opened_ = 0;
-    // What the controls cannot hold: the entry of the last captured key.
-    keys::KeyFunction captured_{};
+    KeyEditorPanel editor_;
 };
 
 // The hot image that belongs to a plain key image: "_hot" before the extension.

@@ -8,22 +8,14 @@
 
 namespace {
 
-constexpr const char* kPrefix = "ms_";
 constexpr const char* kPanel = "ms_tab_function";
-constexpr const char* kTypeCombo = "ms_key_fct_combo";
-constexpr const char* kPlayModeCombo = "ms_key_fct_combo_24";
-constexpr const char* kMacroCombo = "ms_key_fct_combo_23";
-constexpr const char* kCapturedKeyEdit = "ms_key_fct_edit_21";
-constexpr const char* kRepeatPanel = "ms_tab_function_26";
 constexpr const char* kButtonPrefix = "ms_key_";
-constexpr int kTypeItems = keys::functionItemCount(keys::KeyPage::Mouse);
 constexpr keys::KeyFunction kLeftButton{0x10, 0x01, 0x00};
 
 // The six pictures' images, "ms/key_<name>_normal.png" and "..._down.png" in the skin folder.
 constexpr std::array<const char*, MouseButtonPage::kPictures> kPictureNames = {"left",    "wheel", "right",
                                                                                "forward", "back",  "dpi"};
 
-std::string control(std::string_view suffix) { return kPrefix + std::string(suffix); }
 std::string button(int key) { return kButtonPrefix + std::to_string(key); }
 
 // "ms_key_<digits>" -> the key; -1 for the page's other "ms_key_" controls.
@@ -50,7 +42,17 @@ std::string MouseButtonPage::hoverImage(int key) {
 
 MouseButtonPage::MouseButtonPage(ui::Ui& ui, MouseMirror& mirror, InputCapture& capture, MessageFn message,
                                  MacroNamesFn macroNames)
-    : ui_(ui), mirror_(mirror), capture_(capture), message_(std::move(message)), macroNames_(std::move(macroNames)) {}
+    : ui_(ui),
+      mirror_(mirror),
+      message_(std::move(message)),
+      editor_(ui, capture, {"ms_", keys::KeyPage::Mouse, HookMode::MouseSingleKey, true},
+              {kKeys, [this](int key) { return entryOf(key); },
+               [this](int key) {
+                   const uint8_t* d = &mirror_.defaultKeyTable[size_t(key) * 3];
+                   return keys::KeyFunction{d[0], d[1], d[2]};
+               },
+               [this] { refreshButtonLabels(); }},
+              std::move(macroNames)) {}
 
 // The editor's edits and combos are named after the caption beside each.
 void MouseButtonPage::nameControls() {
@@ -66,7 +68,7 @@ void MouseButtonPage::nameControls() {
         {"key_fct_edit_19", "fct_low_nibble_text"}, {"key_fct_edit_20", "fct_low_nibble_text"},
         {"key_fct_edit_21", "fct_captured_text"},   {"key_fct_edit_25", "fct_repeat_text"},
     };
-    for (const auto& [suffix, key] : kSpoken) ui_.setSpokenName(control(suffix), key);
+    for (const auto& [suffix, key] : kSpoken) ui_.setSpokenName(editor_.control(suffix), key);
 }
 
 // ---- routing ----------------------------------------------------------------------------------------
@@ -81,14 +83,7 @@ void MouseButtonPage::onNotification(const ui::Notification& n, int index) {
         if (key >= 0) openKey(key);
         return;
     }
-    if (n.type == "itemselect") {
-        if (sender == kTypeCombo) return chooseType();
-        if (sender == kPlayModeCombo) return choosePlayMode();
-        for (const keys::EditorCombo& combo : keys::kEditorCombos)
-            if (sender == control(combo.suffix)) return encode();
-        return;
-    }
-    if (n.type == "textchanged") editChanged(sender);
+    editor_.onNotification(n);
 }
 
 // ---- the commands -----------------------------------------------------------------------------------
@@ -102,7 +97,7 @@ bool MouseButtonPage::onlyLeftButton(int key) {
 
 void MouseButtonPage::openKey(int key) {
     if (key < 0 || key >= kKeys) return;
-    opened_ = key;
+    editor_.setOpened(key);
     if (onlyLeftButton(key)) {
         cancelCapture();
         if (message_) message_("message_text_6");
@@ -117,22 +112,15 @@ void MouseButtonPage::showKey() {
         ui_.setVisible(kPanel, true);
         ui_.setEnabled(kPanel, true);
     }
-    keys::EditorState state = readEditor();
-    const uint8_t* entry = entryOf(opened_);
-    const keys::ShowResult shown = keys::showKey({entry[0], entry[1], entry[2]}, context(), state);
-    writeEditor(state);
-    if (shown.typeShown) showSubPanel(state.typeItem);
-    if (shown.captureWanted)
-        capture_.install(HookMode::MouseSingleKey, true, false);
-    else if (shown.typeShown)
-        cancelCapture();
+    editor_.showOpened();
 }
 
-void MouseButtonPage::saveKey() { encode(); }
+void MouseButtonPage::saveKey() { editor_.encode(); }
 
 void MouseButtonPage::restoreDefault() {
-    if (opened_ < 0 || opened_ >= kKeys) return;
-    std::copy_n(&mirror_.defaultKeyTable[size_t(opened_) * 3], 3, entryOf(opened_));
+    if (!editor_.openedValid()) return;
+    const int opened = editor_.opened();
+    std::copy_n(&mirror_.defaultKeyTable[size_t(opened) * 3], 3, entryOf(opened));
     showKey();
     refreshButtonLabels();
 }
@@ -143,7 +131,7 @@ void MouseButtonPage::hover(int key, bool entering) {
 }
 
 void MouseButtonPage::refresh() {
-    fillMacroChooser();
+    editor_.fillMacroChooser();
     refreshButtonLabels();
 }
 
@@ -152,7 +140,7 @@ void MouseButtonPage::refreshButtonLabels() {
         const std::string name = button(k);
         if (!ui_.has(name)) continue;
         const uint8_t* entry = entryOf(k);
-        const keys::KeyName label = keys::keyName({entry[0], entry[1], entry[2]}, keys::KeyPage::Mouse, macros_);
+        const keys::KeyName label = keys::keyName({entry[0], entry[1], entry[2]}, keys::KeyPage::Mouse, editor_.macros());
         if (label.kind == keys::KeyName::Kind::Unchanged) continue;
         if (label.kind == keys::KeyName::Kind::Literal) ui_.setText(name, label.text);
         else ui_.setTextKey(name, label.text);
@@ -160,98 +148,11 @@ void MouseButtonPage::refreshButtonLabels() {
     }
 }
 
-void MouseButtonPage::onCapturedKey(int virtualKey, unsigned flags) {
-    if (!capturing()) return;
-    keys::EditorState state = readEditor();
-    if (!keys::captureKey(virtualKey, flags, state)) return;
-    captured_ = state.capturedFunction;
-    ui_.setTextKey(kCapturedKeyEdit, state.capturedKeyName);
-    encode();
-}
+void MouseButtonPage::onCapturedKey(int virtualKey, unsigned flags) { editor_.onCapturedKey(virtualKey, flags); }
 
-void MouseButtonPage::cancelCapture() {
-    if (capturing()) capture_.remove();
-}
+void MouseButtonPage::cancelCapture() { editor_.cancelCapture(); }
 
-// ---- editor handlers --------------------------------------------------------------------------------
-
-void MouseButtonPage::chooseType() {
-    cancelCapture();
-    const int item = ui_.current(kTypeCombo);
-    showSubPanel(item);
-    if (item == int(keys::FunctionItem::Keyboard)) capture_.install(HookMode::MouseSingleKey, true, false);
-    encode();
-}
-
-void MouseButtonPage::choosePlayMode() {
-    ui_.setVisible(kRepeatPanel, ui_.current(kPlayModeCombo) == keys::kPlayModeRepeatItem);
-    encode();
-}
-
-void MouseButtonPage::editChanged(const std::string& name) {
-    for (const keys::EditorEdit& edit : keys::kEditorEdits) {
-        if (name != control(edit.suffix)) continue;
-        const std::string text = ui_.text(name);
-        const std::string clamped = std::to_string(keys::clampEditValue(text, edit.upperBound));
-        if (clamped != text) ui_.setText(name, clamped);
-        return encode();
-    }
-}
-
-void MouseButtonPage::encode() {
-    if (opened_ < 0 || opened_ >= kKeys) return;
-    const std::optional<keys::KeyFunction> made = keys::encodeKey(readEditor(), context());
-    if (!made) return;
-    uint8_t* entry = entryOf(opened_);
-    entry[0] = made->type;
-    entry[1] = made->p1;
-    entry[2] = made->p2;
-    refreshButtonLabels();
-}
-
-// ---- the editor's controls <-> EditorState ----------------------------------------------------------
-
-keys::EditorState MouseButtonPage::readEditor() const {
-    keys::EditorState state;
-    for (const keys::EditorCombo& combo : keys::kEditorCombos) state.*combo.field = ui_.current(control(combo.suffix));
-    for (const keys::EditorEdit& edit : keys::kEditorEdits)
-        state.*edit.field = keys::clampEditValue(ui_.text(control(edit.suffix)), edit.upperBound);
-    state.capturedKeyName =
-        ui_.isKeyMode(kCapturedKeyEdit) ? ui_.textKey(kCapturedKeyEdit) : ui_.text(kCapturedKeyEdit);
-    state.capturedFunction = captured_;
-    return state;
-}
-
-void MouseButtonPage::writeEditor(const keys::EditorState& state) {
-    for (const keys::EditorCombo& combo : keys::kEditorCombos) {
-        const std::string name = control(combo.suffix);
-        if (ui_.current(name) != state.*combo.field) ui_.setCurrent(name, state.*combo.field, false);
-    }
-    for (const keys::EditorEdit& edit : keys::kEditorEdits) {
-        const std::string name = control(edit.suffix);
-        const std::string text = std::to_string(state.*edit.field);
-        if (ui_.text(name) != text) ui_.setText(name, text);
-    }
-    if (state.capturedKeyName.empty()) ui_.setText(kCapturedKeyEdit, "");
-    else ui_.setTextKey(kCapturedKeyEdit, state.capturedKeyName);
-    captured_ = state.capturedFunction;
-    ui_.setVisible(kRepeatPanel, keys::repeatPanelVisible(state));
-}
-
-keys::EditorContext MouseButtonPage::context() const {
-    keys::EditorContext context;
-    context.page = keys::KeyPage::Mouse;
-    if (opened_ >= 0 && opened_ < kKeys) {
-        const uint8_t* d = &mirror_.defaultKeyTable[size_t(opened_) * 3];
-        context.defaultEntry = {d[0], d[1], d[2]};
-    }
-    context.macroCount = ui_.itemCount(kMacroCombo);
-    return context;
-}
-
-void MouseButtonPage::showSubPanel(int item) {
-    for (int i = 0; i < kTypeItems; ++i) ui_.setVisible(std::string(kPanel) + "_" + std::to_string(i), i == item);
-}
+// ---- helpers ----------------------------------------------------------------------------------------
 
 // The record's profile number picks the slot; one beyond the mirror's slots edits slot 0, as the
 // transfers do.
@@ -259,12 +160,4 @@ uint8_t* MouseButtonPage::entryOf(int key) {
     const unsigned profile = mirror_.record[MouseRecord::kProfile];
     const unsigned slot = profile < mirror::kOnboardProfiles ? profile : 0;
     return &mirror_.keyTables[slot][size_t(key) * 3];
-}
-
-void MouseButtonPage::fillMacroChooser() {
-    macros_ = macroNames_ ? macroNames_() : std::vector<std::string>{};
-    const int selected = ui_.current(kMacroCombo);
-    ui_.clearItems(kMacroCombo);
-    for (const std::string& name : macros_) ui_.addItem(kMacroCombo, name);
-    if (selected >= 0 && selected < int(macros_.size())) ui_.setCurrent(kMacroCombo, selected, false);
 }

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/ui/Ui.h"
-#include "keys/KeyEditor.h"
+#include "keys/pages/KeyEditorPanel.h"
 #include "mirror/MouseMirror.h"
 #include "platform/InputCapture.h"
 
@@ -32,6 +32,8 @@ public:
 
     MouseButtonPage(ui::Ui& ui, MouseMirror& mirror, InputCapture& capture, MessageFn message,
                     MacroNamesFn macroNames = {});
+    MouseButtonPage(const MouseButtonPage&) = delete;  // the editor calls back into this page
+    MouseButtonPage& operator=(const MouseButtonPage&) = delete;
 
     // "click" of "ms_key_<k>", "ms_key_butt_keysave", "ms_key_butt_keydefalut"; "msenter" /
     // "msleave" of the six buttons (index: the button); "itemselect" of the editor's combos;
@@ -50,33 +52,20 @@ public:
     void hover(int key, bool entering);
     void refreshButtonLabels();
 
-    int openedKey() const { return opened_; }
-    bool capturing() const { return capture_.mode() == HookMode::MouseSingleKey && capture_.keyboardInstalled(); }
+    int openedKey() const { return editor_.opened(); }
+    bool capturing() const { return editor_.capturing(); }
 
     // The picture's image strings of button k (0..5).
     static std::string normalImage(int key);
     static std::string hoverImage(int key);
 
 private:
-    keys::EditorState readEditor() const;
-    void writeEditor(const keys::EditorState& state);
-    keys::EditorContext context() const;
     void showKey();
-    void showSubPanel(int item);
-    void chooseType();
-    void choosePlayMode();
-    void editChanged(const std::string& control);
-    void encode();
     uint8_t* entryOf(int key);
     bool onlyLeftButton(int key);
-    void fillMacroChooser();
 
     ui::Ui& ui_;
     MouseMirror& mirror_;
-    InputCapture& capture_;
     MessageFn message_;
-    MacroNamesFn macroNames_;
-    std::vector<std::string> macros_;
-    int opened_ = 0;
-    keys::KeyFunction captured_{};
+    KeyEditorPanel editor_;
 };
