@@ -13,7 +13,8 @@
 // stamps them, so the time they took to reach us does not count), else on the caller's clock;
 // capped at 655 350 ms, or 50 ms with the fixed-pause option; it belongs to the action *before*
 // the new one, so the last action recorded keeps delay 0. The last pressed key and the last mouse
-// event are kept across recordings, as users of the original found them.
+// event are kept across recordings: a key pressed and not released in the last recording counts as
+// still held, so its first press in the next one is taken for a repeat.
 //
 // Plain C++; times are milliseconds of one clock (unsigned, wrapping differences are fine).
 #pragma once
