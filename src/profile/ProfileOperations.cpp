@@ -99,6 +99,15 @@ void ProfileOperations::run(ProfileList list, ProfileAction action) {
     }
 }
 
+// A new entry at the end of the list holding payload, then selected (add and copy).
+void ProfileOperations::addEntry(ProfileList list, const std::string& name, const std::vector<uint8_t>& payload) {
+    if (!writeEntryFile(list, name, payload)) return;
+    if (!appendEntry(list, name)) return;
+    const int last = view_.entryCount(list) - 1;
+    view_.setSelectedEntry(list, last);
+    select(list, last);
+}
+
 void ProfileOperations::add(ProfileList list) {
     std::string name;
     for (int n = 1;; ++n) {
@@ -108,11 +117,7 @@ void ProfileOperations::add(ProfileList list) {
     std::vector<uint8_t> payload;
     const int read = store_.readDefaultPayload(list, payload);
     if (read != ProfileRead) return tellRead(list, read);
-    if (!writeEntryFile(list, name, payload)) return;
-    if (!appendEntry(list, name)) return;
-    const int last = view_.entryCount(list) - 1;
-    view_.setSelectedEntry(list, last);
-    select(list, last);
+    addEntry(list, name, payload);
 }
 
 void ProfileOperations::remove(ProfileList list) {
@@ -157,11 +162,7 @@ void ProfileOperations::copy(ProfileList list) {
     std::vector<uint8_t> payload;
     const int read = readEntryFile(list, source, payload);
     if (read != ProfileRead) return tellRead(list, read);
-    if (!writeEntryFile(list, name, payload)) return;
-    if (!appendEntry(list, name)) return;
-    const int last = view_.entryCount(list) - 1;
-    view_.setSelectedEntry(list, last);
-    select(list, last);
+    addEntry(list, name, payload);
 }
 
 void ProfileOperations::importFile(ProfileList list) {

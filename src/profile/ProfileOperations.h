@@ -79,6 +79,7 @@ private:
     int readEntryFile(ProfileList list, const std::string& name, std::vector<uint8_t>& payload);
     bool writeEntryFile(ProfileList list, const std::string& name, const std::vector<uint8_t>& payload);
     bool appendEntry(ProfileList list, const std::string& name);
+    void addEntry(ProfileList list, const std::string& name, const std::vector<uint8_t>& payload);
     void reloadEntries(ProfileList list);
     void setLink(ProfileList list, int entry, const std::string& path);
     void clearLink(ProfileList list, int entry);
