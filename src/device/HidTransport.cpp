@@ -36,6 +36,22 @@ HidOpenedNode openNode(const std::string& node, bool readAccess, bool writeAcces
     return none;
 }
 
+// A socket pair for an in-process device: the transport reads one end, the peer answers into
+// the other.
+HidOpenedNode openPeer(HidPeer& peer, int* peerEnd) {
+    HidOpenedNode opened;
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
+        opened.error = errno;
+        return opened;
+    }
+    opened.fd = ends[0];
+    opened.isSocket = true;
+    opened.info = peer.node();
+    *peerEnd = ends[1];
+    return opened;
+}
+
 // The collection a path names: "&colNN" counts from 1; without the tag the interface must have
 // exactly one top-level collection.
 const HidCollection* collectionOfPath(const HidReportDescriptor& descriptor, const std::string& path) {
@@ -179,7 +195,9 @@ int HidTransport::open(const std::string& path, bool readAccess, bool writeAcces
         lastOpenError_ = ENAMETOOLONG;
         return 0;
     }
-    HidOpenedNode opened = openNode(nodeOfPath(path), readAccess, writeAccess);
+    int peerEnd = -1;
+    HidOpenedNode opened = peer_ && startsWith(path, kPeerScheme) ? openPeer(*peer_, &peerEnd)
+                                                                  : openNode(nodeOfPath(path), readAccess, writeAccess);
     if (opened.fd < 0) {
         lastOpenError_ = opened.error;
         return 0;
@@ -192,10 +210,12 @@ int HidTransport::open(const std::string& path, bool readAccess, bool writeAcces
         collection = collectionOfPath(descriptor, path);
     if (!collection) {
         ::close(opened.fd);
+        if (peerEnd >= 0) ::close(peerEnd);
         lastOpenError_ = ENODEV;
         return 0;
     }
     fd_ = opened.fd;
+    peerFd_ = peerEnd;
     isSocket_ = opened.isSocket;
     writable_ = writeAccess;
     readable_ = readAccess;
@@ -222,6 +242,11 @@ void HidTransport::abort() {
     [[maybe_unused]] ssize_t n = ::write(abortFd_, &one, sizeof one);
 }
 
+void HidTransport::attachPeer(HidPeer* peer) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    peer_ = peer;
+}
+
 bool HidTransport::isOpen() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return fd_ >= 0;
@@ -241,6 +266,8 @@ void HidTransport::closeLocked(std::unique_lock<std::mutex>& lock) {
     [[maybe_unused]] ssize_t n = ::read(abortFd_, &drained, sizeof drained);
     ::close(fd_);
     fd_ = -1;
+    if (peerFd_ >= 0) ::close(peerFd_);
+    peerFd_ = -1;
     closing_ = false;
     gone_.store(false);
     path_.clear();
@@ -399,7 +426,10 @@ int HidTransport::write(const uint8_t* buffer, size_t count, size_t* transferred
         // than its time limit (see WriterThread.h).
         int error = 0;
         ssize_t n = -1;
-        if (isSocket_ && !writer_.held()) {
+        if (peerFd_ >= 0) {
+            peer_->take(buffer, count, peerFd_);
+            n = ssize_t(count);
+        } else if (isSocket_ && !writer_.held()) {
             do n = ::send(fd, buffer, count, MSG_NOSIGNAL | MSG_DONTWAIT);
             while (n < 0 && errno == EINTR);
             error = n < 0 ? errno : 0;

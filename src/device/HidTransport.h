@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "device/hid/HidNode.h"
 #include "device/hid/HidReportDescriptor.h"
 #include "device/hid/WriterThread.h"
 
@@ -57,6 +58,21 @@ struct HidAttributes {
 };
 
 constexpr int kHidInfinite = -1;
+
+// A device inside this process, for tests and fuzzing: open() of a path whose node starts with
+// "peer:" on a transport that has one attached connects to it instead of a node. Each output
+// report written to it is handed to take(), which sends what the device answers into replyFd (one
+// report a message, report id in byte 0); the transport reads that socket as it reads a bus
+// socket, so time limits, stale answers and hang-ups behave as on the bus. Closing replyFd's
+// writing side (shutdown) is an unplug. take() runs on the writing thread, inside write().
+class HidPeer {
+public:
+    virtual ~HidPeer() = default;
+    // The interface as a bus hello would describe it: ids, interface number, report descriptor.
+    virtual HidNodeInfo node() const = 0;
+    virtual void take(const uint8_t* report, size_t length, int replyFd) = 0;
+};
+constexpr const char kPeerScheme[] = "peer:";
 
 // What enumeration learns of one path without opening it (from sysfs or the bus hello).
 struct HidPathInfo {
@@ -95,6 +111,9 @@ public:
     int open(const std::string& path, bool readAccess, bool writeAccess, bool overlapped, bool exclusive);
     void close();
     bool isOpen() const;
+    // The in-process device "peer:" paths open (nullptr: none). Set before open(); it must outlive
+    // the open handle.
+    void attachPeer(HidPeer* peer);
     // Signals the abort event from any thread: a read or write in progress, and every later one,
     // returns 0 at once until the next open() or close(). Touches nothing else of the object.
     void abort();
@@ -166,6 +185,8 @@ private:
     mutable std::mutex mutex_;        // guards fd_ against close while a transfer runs
     std::condition_variable idle_;
     int fd_ = -1;
+    int peerFd_ = -1;                 // the attached peer's end of fd_, while a peer is open
+    HidPeer* peer_ = nullptr;
     int abortFd_ = -1;                // eventfd: readable while an abort is pending
     int activeIo_ = 0;
     bool closing_ = false;
