@@ -44,7 +44,7 @@ class MacroEndToEnd : public apptest::ShellTest {};
 
 TEST_F(MacroEndToEnd, RecordedMacroReachesEveryKeyboardUnit) {
     e2e::Session session;
-    if (::access(session.emulator.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << session.emulator;
+    ZELKAR_NEED_PROGRAM(::access(session.emulator.c_str(), X_OK) == 0, session.emulator);
     const std::string busDir = dir.path() + "/vhid", output = dir.file("vhid.out");
     e2e::Child bus({session.emulator, "--bus", busDir, "--devices", "kb,small,companion"}, {}, output);
     ASSERT_TRUE(e2e::waitUntil([&] { return e2e::tailOf(output).find("ok ready") != std::string::npos; }, 10s));

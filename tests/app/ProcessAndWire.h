@@ -2,20 +2,6 @@
 // shared by the tests that run them as separate processes.
 #pragma once
 
-#include <cstdlib>
-#include <cstring>
-
-// A test that needs a built program: skipped where the program is not built, but a failure under
-// ./test.sh, which sets ZELKAR_REQUIRE_PROGRAMS=1 (a missing program there is a broken build).
-#define ZELKAR_NEED_PROGRAM(present, what)                                                    \
-    do {                                                                                      \
-        if (!(present)) {                                                                     \
-            const char* required = std::getenv("ZELKAR_REQUIRE_PROGRAMS");                    \
-            if (required && std::strcmp(required, "1") == 0) FAIL() << "missing: " << (what); \
-            GTEST_SKIP() << "no " << (what);                                                  \
-        }                                                                                     \
-    } while (0)
-
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>

@@ -37,11 +37,7 @@ bool listsKeyboard(const std::string& dir) {
 // both to the presence check and to enumeration, though both answered from memory before.
 TEST(BusPresence, AKilledBusIsGoneThoughItsFilesRemain) {
     std::string program = vhidProgram();
-    if (access(program.c_str(), X_OK) != 0) {
-        const char* required = std::getenv("ZELKAR_REQUIRE_PROGRAMS");
-        if (required && std::string(required) == "1") FAIL() << "zelkar-vhid is not built: " << program;
-        GTEST_SKIP() << "zelkar-vhid is not built: " << program;
-    }
+    ZELKAR_NEED_PROGRAM(access(program.c_str(), X_OK) == 0, program);
     testsupport::TempDir dir;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -2,8 +2,22 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
+
+// A test that needs a built program (or a tool the set-up installs): skipped where it is missing,
+// but a failure under ./test.sh, which sets ZELKAR_REQUIRE_PROGRAMS=1 (missing there is a broken
+// build or set-up).
+#define ZELKAR_NEED_PROGRAM(present, what)                                                    \
+    do {                                                                                      \
+        if (!(present)) {                                                                     \
+            const char* required = std::getenv("ZELKAR_REQUIRE_PROGRAMS");                    \
+            if (required && std::strcmp(required, "1") == 0) FAIL() << "missing: " << (what); \
+            GTEST_SKIP() << "no " << (what);                                                  \
+        }                                                                                     \
+    } while (0)
 
 namespace testsupport {
 

@@ -180,8 +180,8 @@ TEST(ForegroundProgramOnX11, FollowsTheActiveWindowAndSurvivesWindowsThatAreGone
 TEST(EndToEndOnX11, ALinkedProgramInFrontSwitchesTheKeyboardsProfile) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
     Session s;
-    if (!s.built()) GTEST_SKIP() << "no " << s.program;
-    if (::access("/usr/bin/openbox", X_OK) != 0) GTEST_SKIP() << "no openbox to tell the active window";
+    ZELKAR_NEED_PROGRAM(s.built(), s.program);
+    ZELKAR_NEED_PROGRAM(::access("/usr/bin/openbox", X_OK) == 0, "openbox, to tell the active window");
     DisplayPtr connection(xtest::openDisplay(), XCloseDisplay);
     if (!connection) GTEST_SKIP() << "the display cannot be reached";
     Display* d = connection.get();
