@@ -28,12 +28,13 @@ import argparse
 import os
 import queue
 import threading
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
-import warnings
+
+import atspi_driver
+from atspi_driver import by_control_name, do_action, item_of, press, value_of
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DEFAULT_NAMES = ["window_title", "skinbtn", "closebtn", "kb_tab", "ms_tab",
@@ -48,57 +49,13 @@ def build_demo(build_dir):
     return os.path.join(build_dir, APP_NAME)
 
 
-class Session:
-    """Xvfb, a session bus, the accessibility bus and the demo; stopped in reverse order."""
-
-    def __init__(self):
-        self.processes = []
-        self.runtime = tempfile.mkdtemp(prefix="zelkar-atspi-")
-        os.chmod(self.runtime, 0o700)
-        self.env = dict(os.environ)
-
-    def start_display(self):
-        read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp"], pass_fds=(write_end,),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.processes.append(xvfb)
-        os.close(write_end)
-        with os.fdopen(read_end) as f:
-            display = f.readline().strip()
-        if not display:
-            raise RuntimeError("Xvfb did not start")
-        self.env["DISPLAY"] = ":" + display
-
-    def start_buses(self):
-        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=self.env)
-        self.processes.append(bus)
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-        self.env["XDG_RUNTIME_DIR"] = self.runtime
-        launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                                    env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.processes.append(launcher)
-        time.sleep(0.5)
+class Session(atspi_driver.Session):
+    """The private display and buses, and the demo on them; stopped in reverse order."""
 
     def start_demo(self, binary, skin, layout):
-        env = dict(self.env)
-        env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", ZELKAR_A11Y_IDS="1")
-        demo = subprocess.Popen([binary, skin, layout], env=env,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.processes.append(demo)
+        demo = self.add(subprocess.Popen([binary, skin, layout], env=atspi_driver.program_env(self.env),
+                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True))
         return Notifications(demo)
-
-    def stop(self):
-        for p in reversed(self.processes):
-            if p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait()
-        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 class Notifications:
@@ -121,66 +78,6 @@ class Notifications:
             return self.lines.get(timeout=timeout)
         except queue.Empty:
             return None
-
-
-def find_application(atspi, timeout=15.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        desktop = atspi.get_desktop(0)
-        for i in range(desktop.get_child_count()):
-            app = desktop.get_child_at_index(i)
-            if app is not None and app.get_name() == APP_NAME and app.get_child_count() > 0:
-                return app
-        time.sleep(0.2)
-    return None
-
-
-def by_control_name(root):
-    """Every accessible below root that carries a control name, keyed by that name."""
-    found = {}
-    stack = [root]
-    while stack:
-        node = stack.pop()
-        description = node.get_description()
-        if description and description not in found:
-            found[description] = node
-        stack.extend(node.get_child_at_index(i) for i in range(node.get_child_count()))
-    return found
-
-
-def do_action(node, action):
-    # get_action_name is marked deprecated, but its replacement get_name clashes with the
-    # accessible's own name in the Python binding.
-    with warnings.catch_warnings():
-        warnings.simplefilter("ignore", DeprecationWarning)
-        for i in range(node.get_n_actions()):
-            if node.get_action_name(i).lower() == action.lower():
-                return node.do_action(i)
-    return False
-
-
-def value_of(node):
-    """The node's Value interface, or None."""
-    with warnings.catch_warnings():
-        warnings.simplefilter("ignore", DeprecationWarning)
-        return node.get_value_iface()
-
-
-def press(node):
-    return do_action(node, "press")
-
-
-def item_of(node, item, timeout=3.0):
-    """A child of a combo or list by index or by its spoken name; pages fill some lists late."""
-    deadline = time.monotonic() + timeout
-    while True:
-        children = [node.get_child_at_index(i) for i in range(node.get_child_count())]
-        if item.isdigit() and int(item) < len(children):
-            return children[int(item)]
-        found = next((c for c in children if c.get_name() == item), None)
-        if found is not None or time.monotonic() > deadline:
-            return found
-        time.sleep(0.1)
 
 
 def run_step(controls, notifications, step):
@@ -241,12 +138,9 @@ def main():
         session.start_display()
         session.start_buses()
         notifications = session.start_demo(binary, os.path.abspath(args.skin), args.layout)
-        os.environ.update({k: session.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
-        import gi  # only now: the client library connects to the buses named in the environment
-        gi.require_version("Atspi", "2.0")
-        from gi.repository import Atspi
+        Atspi = session.atspi()
 
-        app = find_application(Atspi)
+        app = atspi_driver.find_application(Atspi, APP_NAME)
         if app is None:
             print("the demo never appeared on the accessibility bus")
             return 1
