@@ -216,6 +216,7 @@ int HidTransport::open(const std::string& path, bool readAccess, bool writeAcces
     }
     fd_ = opened.fd;
     peerFd_ = peerEnd;
+    openPeer_ = peerEnd >= 0 ? peer_ : nullptr;
     isSocket_ = opened.isSocket;
     writable_ = writeAccess;
     readable_ = readAccess;
@@ -268,6 +269,7 @@ void HidTransport::closeLocked(std::unique_lock<std::mutex>& lock) {
     fd_ = -1;
     if (peerFd_ >= 0) ::close(peerFd_);
     peerFd_ = -1;
+    openPeer_ = nullptr;
     closing_ = false;
     gone_.store(false);
     path_.clear();
@@ -426,8 +428,8 @@ int HidTransport::write(const uint8_t* buffer, size_t count, size_t* transferred
         // than its time limit (see WriterThread.h).
         int error = 0;
         ssize_t n = -1;
-        if (peerFd_ >= 0) {
-            peer_->take(buffer, count, peerFd_);
+        if (openPeer_) {
+            openPeer_->take(buffer, count, peerFd_);
             n = ssize_t(count);
         } else if (isSocket_ && !writer_.held()) {
             do n = ::send(fd, buffer, count, MSG_NOSIGNAL | MSG_DONTWAIT);

@@ -185,8 +185,10 @@ private:
     mutable std::mutex mutex_;        // guards fd_ against close while a transfer runs
     std::condition_variable idle_;
     int fd_ = -1;
-    int peerFd_ = -1;                 // the attached peer's end of fd_, while a peer is open
-    HidPeer* peer_ = nullptr;
+    HidPeer* peer_ = nullptr;         // attached; under mutex_
+    // While a peer is open: it and its end of fd_. Set by open() and cleared by close() as fd_ is.
+    HidPeer* openPeer_ = nullptr;
+    int peerFd_ = -1;
     int abortFd_ = -1;                // eventfd: readable while an abort is pending
     int activeIo_ = 0;
     bool closing_ = false;
