@@ -39,13 +39,12 @@ firsts = [i for k, i in enumerate(reads) if k == 0 or out[i][0] - out[reads[k - 
 arrivals = firsts[-int(sys.argv[2]):]
 for n, i in enumerate(arrivals, 1):
     gone = out[i - 1][0]
-    end = next((t for t, c in out[i:] if c == 2), None)
     k = next((j for j in range(i, len(out)) if out[j][1] == 2), None)
     frame = next((t for t, c in out[k:] if c == 18), None) if k is not None else None
-    if end is None or frame is None:
+    if frame is None:
         print(f"round {n}: no complete read or no frame after it")
         continue
-    print(f"round {n}: read again {1000 * (end - gone):.0f} ms, streaming {1000 * (frame - gone):.0f} ms after the unplug")
+    print(f"round {n}: read again {1000 * (out[k][0] - gone):.0f} ms, streaming {1000 * (frame - gone):.0f} ms after the unplug")
 if len(firsts) < int(sys.argv[2]):
     print(f"only {len(firsts)} reads seen for {sys.argv[2]} replugs")
     sys.exit(1)

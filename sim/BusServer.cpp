@@ -151,24 +151,18 @@ void VirtualBus::handleReport(Slot& slot, size_t index, const uint8_t* report, s
     const unsigned number = slot.ifaces[index].number;
     wire_.add(slot.model.name(), number, WireDir::Out, report, length);
     FaultDecision decision;
-    CommandReport answer{};
+    std::vector<uint8_t> bytes;
     {
         std::lock_guard<std::mutex> lock(state_);
         if (!slot.model.isCommandRequest(number, report, length)) return;
         decision = slot.faults.onRequest(report[3]);
-        if (!decision.swallow) {
-            if (decision.forcedStatus >= 0) answer = DeviceModel::statusAnswer(report, uint8_t(decision.forcedStatus));
-            else answer = *slot.model.handleOutput(number, report, length);
-        }
+        if (!decision.swallow) bytes = slot.model.answerUnder(decision, number, report, length);
     }
     if (decision.unplug) {
         withdraw(slot);
         return;
     }
     if (decision.swallow) return;
-    std::vector<uint8_t> bytes(answer.bytes(), answer.bytes() + kCommandReportSize);
-    if (decision.garble == Garble::WrongId) bytes[0] = kWrongReportId;
-    if (decision.garble == Garble::Short) bytes.resize(kShortAnswerLength);
     if (decision.delayMs > 0) {
         delayed_.push_back({Clock::now() + std::chrono::milliseconds(decision.delayMs), &slot, index,
                             slot.generation, std::move(bytes)});

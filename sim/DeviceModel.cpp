@@ -51,6 +51,16 @@ std::optional<CommandReport> DeviceModel::handleOutput(unsigned iface, const uin
     return answer(report);
 }
 
+std::vector<uint8_t> DeviceModel::answerUnder(const FaultDecision& decision, unsigned iface, const uint8_t* report,
+                                              size_t length) {
+    const CommandReport answer = decision.forcedStatus >= 0 ? statusAnswer(report, uint8_t(decision.forcedStatus))
+                                                            : *handleOutput(iface, report, length);
+    std::vector<uint8_t> bytes(answer.bytes(), answer.bytes() + kCommandReportSize);
+    if (decision.garble == Garble::WrongId) bytes[0] = kWrongReportId;
+    if (decision.garble == Garble::Short) bytes.resize(kShortAnswerLength);
+    return bytes;
+}
+
 CommandReport DeviceModel::statusAnswer(const uint8_t* request, uint8_t status) {
     CommandReport r{};
     r.reportId = kCommandReportId;

@@ -33,6 +33,7 @@
 
 #include "device/CommandReport.h"
 #include "sim/DeviceCatalog.h"
+#include "sim/FaultPlan.h"
 
 namespace sim {
 
@@ -58,6 +59,10 @@ public:
     // Builds the answer `request` would get with `status` and no data, without touching memory
     // (used to inject an error status).
     static CommandReport statusAnswer(const uint8_t* request, uint8_t status);
+    // The bytes a command request is answered with under a fault decision that does not swallow
+    // it: the forced status (memory untouched) or the handled request, spoiled as the decision says.
+    std::vector<uint8_t> answerUnder(const FaultDecision& decision, unsigned iface, const uint8_t* report,
+                                     size_t length);
 
     // Memory access for tests and the control console. peek/poke fail (false) when the range lies
     // outside the area or the device has no such area; nothing is changed then.

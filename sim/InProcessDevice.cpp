@@ -1,6 +1,5 @@
 #include "sim/InProcessDevice.h"
 
-#include <cstring>
 #include <sys/socket.h>
 
 #include "device/hid/HidReportDescriptor.h"
@@ -44,19 +43,13 @@ std::string InProcessDevice::commandPath() const {
 void InProcessDevice::take(const uint8_t* report, size_t length, int replyFd) {
     const unsigned iface = model.definition().commandInterface;
     if (!model.isCommandRequest(iface, report, length)) return;
-    ++requests;
     const FaultDecision decision = faults.onRequest(report[3]);
     if (decision.unplug) ::shutdown(replyFd, SHUT_RDWR);
     if (decision.swallow) return;
-    const CommandReport answer = decision.forcedStatus >= 0
-                                     ? DeviceModel::statusAnswer(report, uint8_t(decision.forcedStatus))
-                                     : *model.handleOutput(iface, report, length);
-    if (staleBefore && previous_) sendReport(replyFd, previous_->bytes(), kCommandReportSize);
+    const std::vector<uint8_t> answer = model.answerUnder(decision, iface, report, length);
+    if (staleBefore && !previous_.empty()) sendReport(replyFd, previous_.data(), previous_.size());
+    sendReport(replyFd, answer.data(), answer.size());
     previous_ = answer;
-    uint8_t bytes[kCommandReportSize];
-    std::memcpy(bytes, answer.bytes(), kCommandReportSize);
-    if (decision.garble == Garble::WrongId) bytes[0] = kWrongReportId;
-    sendReport(replyFd, bytes, decision.garble == Garble::Short ? kShortAnswerLength : kCommandReportSize);
 }
 
 }  // namespace sim

@@ -11,8 +11,8 @@
 // Not thread-safe: one thread writes to the transport.
 #pragma once
 
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "device/HidTransport.h"
 #include "sim/DeviceModel.h"
@@ -33,10 +33,9 @@ public:
     DeviceModel model;
     FaultPlan faults;
     bool staleBefore = false;
-    unsigned requests = 0;    // command requests taken
 
 private:
-    std::optional<CommandReport> previous_;
+    std::vector<uint8_t> previous_;  // the last answer sent
 };
 
 }  // namespace sim
